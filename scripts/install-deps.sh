@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Corvane need,
+# asking apt only for those that are missing, so a machine that has them all is left alone.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-translations-l10n
+    portaudio19-dev libasound2-dev
+    fonts-ipafont-gothic
+    # tests and benchmarks
+    googletest libgtest-dev libbenchmark-dev
+    libspandsp-dev libtiff-dev minimodem
+    # screenshots of the dialog
+    xvfb x11-apps imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a debug build (trace on), then the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then a check that a release build
+# carries no trace.
+set -euo pipefail
+unset MAKEFLAGS MFLAGS MAKELEVEL  # keep the sub-builds from announcing every folder
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+
+build_and_test() {  # folder, cmake options...
+    local dir=$1; shift
+    echo "== $dir"
+    cmake -S . -B "$dir" -Wno-dev -DCORVANE_WERROR=$werror -DCORVANE_BUILD_BENCH=OFF "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300
+}
+
+build_and_test build/debug -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    build_and_test build/asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=address,undefined
+
+echo "== build/release"
+cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build build/release -j"$jobs"
+if grep -rlas --include='*.a' -e 'bSendCnt=' -e 'Offset=%d' build/release; then
+    echo "FAIL: the release build carries trace text" >&2
+    exit 1
+fi
+echo "release build: no trace text"
