@@ -1,0 +1,40 @@
+#include "audio/playback.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+namespace corvane {
+namespace {
+
+bool MachineHasSoundCards()
+{
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
+
+TEST(NoDevice, IsReportedWhileTheBufferStillServesSaving)
+{
+    if (MachineHasSoundCards())
+        GTEST_SKIP() << "PortAudio falls back to this machine's own cards";
+    int nNotices = 0;
+    for (int round = 0; round < 2; ++round) {
+        const Status status = OpenPlayback([&nNotices](long) { ++nNotices; });
+        EXPECT_FALSE(status.IsOk());
+        EXPECT_FALSE(status.Message().empty());
+        ASSERT_NE(PlaybackBuffer(), nullptr);
+        PlaybackBuffer()->samples[0] = 1;  // writable
+        EXPECT_TRUE(ApplyVolume(30));
+        const Status play = PlaySignal(1000);
+        EXPECT_FALSE(play.IsOk());
+        EXPECT_EQ(play.Message(), status.Message());
+        ClosePlayback();
+        EXPECT_EQ(PlaybackBuffer(), nullptr);
+    }
+    EXPECT_EQ(nNotices, 0);
+}
+
+}  // namespace
+}  // namespace corvane
