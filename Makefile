@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build bench clean
+.PHONY: run test deps build bench screenshot clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -14,8 +14,10 @@ build: deps
 	@cmake --build build/release -j$(JOBS)
 
 run: build
-	@if [ -x build/release/ui/corvane ]; then build/release/ui/corvane; \
-	else echo "The dialog is not built yet: build/release holds the signal library only."; fi
+	@build/release/ui/corvane
+
+screenshot: build
+	@bash scripts/screenshot.sh build/release/ui/corvane
 
 test: deps
 	@bash scripts/run-tests.sh

@@ -96,7 +96,7 @@ Status OpenDevice()
 
     const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
     if (device == paNoDevice)
-        return Status::Failure("出力デバイスがありません");
+        return Status::Failure("既定の出力デバイスがありません");
     PaStreamParameters output{};
     output.device = device;
     output.channelCount = kChannels;

@@ -1,0 +1,341 @@
+#include "audio/playback.h"
+#include "fake_prompts.h"
+#include "signal/compose.h"
+#include "signal/frame.h"
+#include "signal/wave_file.h"
+#include "support/alsa_test_config.h"
+#include "ui/corvane_app.h"
+#include "ui/corvane_dlg.h"
+#include "ui/resource.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+namespace corvane {
+
+using test::FakePrompts;
+
+class DialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    template <class T>
+    T* Item(int id) const
+    {
+        return static_cast<T*>(m_pDlg->GetDlgItem(id));
+    }
+    QString StatusLine() const { return Item<QLabel>(IDC_FRAME_TEXT)->text(); }
+    void ChooseReason(int index)
+    {
+        QTest::mouseClick(Item<QRadioButton>(IDC_RADIO_REASON), Qt::LeftButton);
+        Item<QComboBox>(IDC_REASON)->setCurrentIndex(index);
+    }
+    void TypeNumber(const QString& text) { Item<QLineEdit>(IDC_NUMBER)->setText(text); }
+    void Click(int id) { QTest::mouseClick(Item<QPushButton>(id), Qt::LeftButton); }
+    static QString Hex(const NotificationRequest& request) { return QString::fromStdString(HexFrameText(*BuildFrame(request))); }
+
+    std::unique_ptr<test::TestAlsaConfig> m_pAlsa;
+    QTemporaryDir m_dir;
+    FakePrompts m_prompts;
+    std::unique_ptr<CCorvaneDlg> m_pDlg;
+
+private slots:
+    void initTestCase()
+    {
+        m_pAlsa = std::make_unique<test::TestAlsaConfig>(test::CORVANE_TEST_DEVICE);
+        qputenv("AUDIO_CAPTURE_FILE", QFile::encodeName(m_dir.filePath("capture.raw")));
+        InstallJapaneseSupport(*qApp);
+    }
+
+    void init()
+    {
+        m_prompts = FakePrompts();
+        m_pDlg = std::make_unique<CCorvaneDlg>(&m_prompts);
+        m_pDlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+    }
+
+    void cleanup()
+    {
+        m_pDlg.reset();
+        QVERIFY(m_prompts.failures.isEmpty());
+    }
+
+    void startsWithTheNumberChosenAndEverythingAtItsInitialValue()
+    {
+        QVERIFY(m_pDlg->DeviceStatus().IsOk());
+        QCOMPARE(m_pDlg->windowTitle(), QStringLiteral("Corvane"));
+        QVERIFY(Item<QRadioButton>(IDC_RADIO_NUMBER)->isChecked());
+        QVERIFY(!Item<QRadioButton>(IDC_RADIO_REASON)->isChecked());
+        QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QString());
+        QVERIFY(Item<QLineEdit>(IDC_NUMBER)->isEnabled());
+        QCOMPARE(m_pDlg->focusWidget(), Item<QWidget>(IDC_NUMBER));
+        QCOMPARE(Item<QComboBox>(IDC_REASON)->currentText(), QStringLiteral("[P]ユーザ拒否"));
+        QVERIFY(!Item<QComboBox>(IDC_REASON)->isEnabled());
+        QCOMPARE(Item<QComboBox>(IDC_REASON)->count(), 4);
+        QCOMPARE(Item<QComboBox>(IDC_AMPLITUDE)->currentText(), QStringLiteral("20%"));
+        QCOMPARE(Item<QComboBox>(IDC_AMPLITUDE)->count(), 10);
+        QCOMPARE(Item<QSlider>(IDC_VOLUME)->value(), 30);
+        QCOMPARE(Item<QSlider>(IDC_VOLUME)->maximum(), 100);
+        QVERIFY(!ApplyVolume(30));  // the dialog has set it already
+        QCOMPARE(StatusLine(), QString());
+        QVERIFY(Item<QPushButton>(IDC_PLAY)->isEnabled());
+        QVERIFY(!Item<QPushButton>(IDC_PLAY)->icon().isNull());
+        QCOMPARE(Item<QPushButton>(IDC_SAVE_WAVE)->text(), QStringLiteral("Wave保存"));
+        QCOMPARE(Item<QPushButton>(IDC_EXIT)->text(), QStringLiteral("終了"));
+    }
+
+    void tabGoesThroughTheTabStopsInTemplateOrder()
+    {
+        QWidget* pWidget = Item<QWidget>(IDC_NUMBER);
+        QList<QWidget*> chain;
+        for (int i = 0; i < 6; ++i) {
+            pWidget = pWidget->nextInFocusChain();
+            while (!(pWidget->focusPolicy() & Qt::TabFocus))
+                pWidget = pWidget->nextInFocusChain();
+            chain << pWidget;
+        }
+        const QList<QWidget*> expected = {Item<QWidget>(IDC_REASON), Item<QWidget>(IDC_PLAY),
+                                          Item<QWidget>(IDC_SAVE_WAVE), Item<QWidget>(IDC_VOLUME),
+                                          Item<QWidget>(IDC_AMPLITUDE), Item<QWidget>(IDC_EXIT)};
+        QCOMPARE(chain, expected);
+    }
+
+    void radioButtonsSwitchTheInputAndTheNumberKeepsItsText()
+    {
+        TypeNumber("0312345678");
+        QTest::mouseClick(Item<QRadioButton>(IDC_RADIO_REASON), Qt::LeftButton);
+        QVERIFY(!Item<QLineEdit>(IDC_NUMBER)->isEnabled());
+        QVERIFY(Item<QComboBox>(IDC_REASON)->isEnabled());
+        QTest::mouseClick(Item<QRadioButton>(IDC_RADIO_NUMBER), Qt::LeftButton);
+        QVERIFY(Item<QLineEdit>(IDC_NUMBER)->isEnabled());
+        QVERIFY(!Item<QComboBox>(IDC_REASON)->isEnabled());
+        QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QStringLiteral("0312345678"));
+    }
+
+    void playShowsTheFrameAndKeepsPlayDisabledUntilTheNotice()
+    {
+        TypeNumber("0312345678");  // ignored: the reason is chosen
+        ChooseReason(2);
+        Click(IDC_PLAY);
+        QCOMPARE(StatusLine(), QStringLiteral("90 81 87 90 82 C0 03 84 81 C3 90 03 03 88 "));
+        QVERIFY(!Item<QPushButton>(IDC_PLAY)->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+        QCOMPARE(PlaybackBuffer()->Offset, 14800);
+        QVERIFY(m_prompts.messages.isEmpty());
+    }
+
+    void numberIsCheckedByItsLengthInBytes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("bytes");        // its length in code page 932
+        QTest::addColumn<QString>("message");  // empty when the number is sent
+        const QString tooLong = QStringLiteral("番号は20桁まで設定できます");
+        QTest::newRow("empty") << "" << 0 << QStringLiteral("番号を入力してください");
+        QTest::newRow("20 digits") << "01234567890123456789" << 20 << "";
+        QTest::newRow("21 digits") << "012345678901234567890" << 21 << tooLong;
+        QTest::newRow("more than 255 bytes") << QString(400, '5') << 255 << tooLong;
+        QTest::newRow("letters and spaces") << "03 ABC-xyz" << 10 << "";
+        QTest::newRow("ten double-byte characters") << "あいうえおかきくけこ" << 20 << "";
+        QTest::newRow("eleven double-byte characters") << "あいうえおかきくけこさ" << 22 << tooLong;
+    }
+
+    void numberIsCheckedByItsLengthInBytes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, bytes);
+        QFETCH(QString, message);
+        m_prompts.savePath = m_dir.filePath("checked.wav");
+        for (const int id : {IDC_PLAY, IDC_SAVE_WAVE}) {
+            TypeNumber(typed);
+            Click(id);
+            if (message.isEmpty()) {
+                QCOMPARE(StatusLine().size(), 3 * (13 + bytes));
+                QVERIFY(m_prompts.messages.isEmpty());
+            } else {
+                QCOMPARE(m_prompts.messages, QStringList{message});
+                QCOMPARE(StatusLine(), QString());      // nothing composed
+                QCOMPARE(m_prompts.nSaveQuestions, 0);  // checked before the file dialog
+                m_prompts.messages.clear();
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+        }
+    }
+
+    void enterAndEscapeDoNothing()
+    {
+        TypeNumber("123");
+        const QList<QWidget*> targets = {Item<QWidget>(IDC_NUMBER), Item<QWidget>(IDC_PLAY),
+                                         Item<QWidget>(IDC_SAVE_WAVE), Item<QWidget>(IDC_EXIT),
+                                         Item<QWidget>(IDC_AMPLITUDE), m_pDlg.get()};
+        for (QWidget* pTarget : targets) {
+            pTarget->setFocus();
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+                QTest::keyClick(pTarget, key);
+        }
+        QVERIFY(m_pDlg->isVisible());
+        QCOMPARE(m_prompts.nExitQuestions, 0);
+        QCOMPARE(m_prompts.nSaveQuestions, 0);
+        QCOMPARE(StatusLine(), QString());
+        QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QStringLiteral("123"));
+    }
+
+    void leavingAsksFirst_data()
+    {
+        QTest::addColumn<bool>("byExitButton");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("close box, no") << false << false;
+        QTest::newRow("close box, yes") << false << true;
+        QTest::newRow("exit button, no") << true << false;
+        QTest::newRow("exit button, yes") << true << true;
+    }
+
+    void leavingAsksFirst()
+    {
+        QFETCH(bool, byExitButton);
+        QFETCH(bool, answer);
+        TypeNumber("0312345678");
+        Item<QSlider>(IDC_VOLUME)->setValue(70);
+        m_prompts.bExitAnswer = answer;
+        if (byExitButton)
+            Click(IDC_EXIT);
+        else
+            m_pDlg->close();
+        QCOMPARE(m_prompts.nExitQuestions, 1);
+        QCOMPARE(m_pDlg->isVisible(), !answer);
+        if (answer) {
+            QCOMPARE(m_pDlg->result(), byExitButton ? int(QDialog::Accepted) : int(QDialog::Rejected));
+            return;
+        }
+        QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QStringLiteral("0312345678"));
+        QCOMPARE(Item<QSlider>(IDC_VOLUME)->value(), 70);
+        QVERIFY(!ApplyVolume(70));  // the move was applied as it happened
+    }
+
+    void cancelledSaveLeavesTheStatusLine()
+    {
+        ChooseReason(0);
+        Click(IDC_PLAY);
+        const QString before = StatusLine();
+        ChooseReason(3);
+        Click(IDC_SAVE_WAVE);
+        QCOMPARE(m_prompts.nSaveQuestions, 1);
+        QCOMPARE(StatusLine(), before);
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+    }
+
+    void savedFileIsTheOneTheSignalLibraryWrites()
+    {
+        TypeNumber("0312345678");
+        Item<QComboBox>(IDC_AMPLITUDE)->setCurrentIndex(6);
+        m_prompts.savePath = m_dir.filePath("dialog");  // no extension is added
+        Click(IDC_SAVE_WAVE);
+
+        auto reference = std::make_unique<SampleBuffer>();
+        iWaveFormValue = *AmplitudeFromStep(6);
+        const NotificationRequest request{InformationKind::CallerNumber, "0312345678"};
+        ComposeSignal(ComposeMode::Save, QFile::encodeName(m_dir.filePath("reference.wav")).toStdString(), request,
+                      *reference, [](const std::string&) {});
+        QFile saved(m_dir.filePath("dialog"));
+        QFile expected(m_dir.filePath("reference.wav"));
+        QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.size(), 33244);
+        QVERIFY(saved.readAll() == expected.readAll());
+        QCOMPARE(StatusLine(), Hex(request));
+        QVERIFY(Item<QPushButton>(IDC_PLAY)->isEnabled());
+    }
+
+    void failedSaveNamesThePathAndReason()
+    {
+        ChooseReason(1);
+        const QString path = m_dir.filePath("missing/folder.wav");
+        m_prompts.savePath = path;
+        Click(IDC_SAVE_WAVE);
+        QCOMPARE(m_prompts.failures.size(), 1);
+        QVERIFY2(m_prompts.failures[0].contains(path), qPrintable(m_prompts.failures[0]));
+        QCOMPARE(StatusLine(), Hex({InformationKind::AbsenceReason, "O"}));
+        m_prompts.failures.clear();
+    }
+
+    void saveDuringAPlayLeavesThePlayedSignalAlone()
+    {
+        ChooseReason(2);
+        Click(IDC_PLAY);  // its completion notice waits in the event queue until the save is done
+        QVERIFY(!Item<QPushButton>(IDC_PLAY)->isEnabled());
+        const SampleBuffer played = *PlaybackBuffer();
+
+        QTest::mouseClick(Item<QRadioButton>(IDC_RADIO_NUMBER), Qt::LeftButton);
+        TypeNumber("0312345678");
+        m_prompts.savePath = m_dir.filePath("during.wav");
+        Click(IDC_SAVE_WAVE);
+
+        QCOMPARE(StatusLine(), Hex({InformationKind::CallerNumber, "0312345678"}));
+        QCOMPARE(QFileInfo(m_dir.filePath("during.wav")).size(), 33244);
+        QVERIFY(PlaybackBuffer()->samples == played.samples);
+        QCOMPARE(PlaybackBuffer()->Offset, played.Offset);
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+    }
+
+    void closingWhilePlayingNeitherHangsNorCrashes()
+    {
+        TypeNumber("01234567890123456789");
+        Click(IDC_PLAY);
+        m_pDlg.reset();
+        QTest::qWait(50);  // a notice queued for the dialog must not reach it
+        QCOMPARE(PlaybackBuffer(), nullptr);
+    }
+
+    void realExitBoxAsksInJapaneseWithNoAsDefault()
+    {
+        m_pDlg.reset();
+        m_pDlg = std::make_unique<CCorvaneDlg>();  // the real boxes
+        m_pDlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+
+        QString text;
+        QString caption;
+        QString defaultText;
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (pBox == nullptr || !pBox->isVisible())
+                return;
+            text = pBox->text();
+            caption = pBox->windowTitle();
+            defaultText = pBox->defaultButton() ? pBox->defaultButton()->text() : QString();
+            pBox->button(QMessageBox::No)->click();
+        });
+        answer.start();
+        QTimer::singleShot(10000, m_pDlg.get(), [] {  // a box nobody expected: fail, don't hang
+            if (QWidget* pModal = QApplication::activeModalWidget())
+                pModal->close();
+        });
+        m_pDlg->close();
+        answer.stop();
+
+        QCOMPARE(text, QStringLiteral("終了しますか?"));
+        QCOMPARE(caption, QCoreApplication::applicationName());
+        QVERIFY2(defaultText.contains(QStringLiteral("いいえ")), qPrintable(defaultText));
+        QVERIFY(m_pDlg->isVisible());
+    }
+};
+
+}  // namespace corvane
+
+QTEST_MAIN(corvane::DialogTest)
+#include "dialog_test.moc"

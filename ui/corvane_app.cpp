@@ -1,0 +1,39 @@
+#include "corvane_app.h"
+
+#include "corvane_dlg.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace corvane {
+
+int CCorvaneApp::Run(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    InstallJapaneseSupport(app);
+    InitInstance();
+    return 0;
+}
+
+bool CCorvaneApp::InitInstance()
+{
+    // Controls are drawn by the style, in relief already: nothing to enable for that.
+    CCorvaneDlg dlg;
+    dlg.exec();
+    return false;
+}
+
+void InstallJapaneseSupport(QApplication& app)
+{
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
+                                QStringLiteral("IPAGothic")});
+    // The Japanese texts of はい, いいえ, OK and the file dialog, whatever the system locale.
+    auto* pTranslator = new QTranslator(&app);
+    if (pTranslator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(pTranslator);
+}
+
+}  // namespace corvane

@@ -1,0 +1,390 @@
+#include "corvane_dlg.h"
+
+#include "audio/playback.h"
+#include "code_page_932.h"
+#include "resource.h"
+#include "signal/trace.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+
+#include <new>
+
+namespace corvane {
+
+namespace {
+
+// The number field is read into a 255-byte area; a caller number has at most 20 digits.
+constexpr std::size_t kMaxNumberFieldBytes = 255;
+constexpr std::size_t kMaxNumberDigits = 20;
+constexpr int kInitialVolume = 30;
+constexpr int kInitialAmplitudeStep = 1;  // "20%"
+
+QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
+{
+    const QString& kind = control.kind;
+    if (kind == "radio")
+        return new QRadioButton(control.text, pParent);
+    if (kind == "groupbox")
+        return new QGroupBox(control.text, pParent);
+    if (kind == "edit")
+        return new QLineEdit(control.text, pParent);
+    if (kind == "droplist")
+        return new QComboBox(pParent);
+    if (kind == "button" || kind == "iconbutton") {
+        auto* pButton = new QPushButton(kind == "button" ? control.text : QString(), pParent);
+        // Enter never presses a button here.
+        pButton->setAutoDefault(false);
+        return pButton;
+    }
+    if (kind == "trackbar") {
+        auto* pSlider = new QSlider(Qt::Horizontal, pParent);
+        pSlider->setTickPosition(QSlider::NoTicks);
+        return pSlider;
+    }
+    if (kind == "statusline") {
+        auto* pLabel = new QLabel(control.text, pParent);
+        pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        pLabel->setWordWrap(true);
+        return pLabel;
+    }
+    return new QLabel(control.text, pParent);
+}
+
+}  // namespace
+
+CCorvaneDlg::CCorvaneDlg(CDialogPrompts* pPrompts, QWidget* pParent)
+    : QDialog(pParent),
+      m_template(LoadDialogTemplate(QStringLiteral(":/corvane/main_dialog.json"))),
+      m_pOwnPrompts(pPrompts == nullptr ? std::make_unique<CDialogPrompts>() : nullptr),
+      m_pPrompts(pPrompts == nullptr ? m_pOwnPrompts.get() : pPrompts)
+{
+    m_hIcon = LoadTemplateIcon(m_template, QStringLiteral("IDI_APP"));
+    CreateControls();
+    MessageMap();
+    OnCreate();
+    OnInitDialog();
+}
+
+CCorvaneDlg::~CCorvaneDlg()
+{
+    OnDestroy();
+}
+
+QWidget* CCorvaneDlg::GetDlgItem(int id) const
+{
+    return m_controls.value(id, nullptr);
+}
+
+void CCorvaneDlg::CreateControls()
+{
+    setWindowTitle(m_template.caption);
+    setFont(QFont(m_template.fontFace, m_template.fontPoints));
+    // A fixed-size window with caption, system menu, minimise box and close box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    const DialogUnits units(font());
+    setFixedSize(units.ToPixels(m_template.size));
+
+    QWidget* pPreviousTabStop = nullptr;
+    for (const ControlTemplate& control : m_template.controls) {
+        QWidget* pWidget = CreateControl(control, this);
+        pWidget->setObjectName(control.name);
+        QRect rect = units.ToPixels(control.rect);
+        if (control.kind == "droplist")  // the template's height is the dropped list's
+            rect.setHeight(pWidget->sizeHint().height());
+        pWidget->setGeometry(rect);
+        if (control.kind == "groupbox")
+            pWidget->lower();  // a frame behind the controls it surrounds, never over them
+        if (control.bTabStop) {
+            pWidget->setFocusPolicy(Qt::StrongFocus);
+            if (pPreviousTabStop != nullptr)
+                setTabOrder(pPreviousTabStop, pWidget);
+            pPreviousTabStop = pWidget;
+        } else if (control.kind == "radio") {
+            pWidget->setFocusPolicy(Qt::ClickFocus);  // reached with the mouse, not with Tab
+        }
+        if (control.id != -1)
+            m_controls.insert(control.id, pWidget);
+    }
+    // Dialog data exchange binds the volume control once; it carries no value of its own.
+    m_ctlVolume = static_cast<QSlider*>(GetDlgItem(IDC_VOLUME));
+}
+
+void CCorvaneDlg::MessageMap()
+{
+    // Painting the minimised window and the drag icon are the window manager's business here:
+    // it takes both from the window icon that OnInitDialog sets.
+    connect(static_cast<QPushButton*>(GetDlgItem(IDC_PLAY)), &QPushButton::clicked, this, &CCorvaneDlg::OnPlay);
+    connect(static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_NUMBER)), &QRadioButton::clicked, this,
+            &CCorvaneDlg::OnRadioNumber);
+    connect(static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_REASON)), &QRadioButton::clicked, this,
+            &CCorvaneDlg::OnRadioReason);
+    connect(static_cast<QPushButton*>(GetDlgItem(IDC_SAVE_WAVE)), &QPushButton::clicked, this,
+            &CCorvaneDlg::OnSaveWave);
+    connect(m_ctlVolume, &QSlider::valueChanged, this, &CCorvaneDlg::OnHScroll);
+    connect(static_cast<QPushButton*>(GetDlgItem(IDC_EXIT)), &QPushButton::clicked, this, &CCorvaneDlg::OnExit);
+    // PreTranslateMessage sees every key before the control that has the focus.
+    qApp->installEventFilter(this);
+}
+
+int CCorvaneDlg::OnCreate()
+{
+    CORVANE_TRACE("WM_CREATE");
+    // The completion notice comes on the audio thread: it only queues the play-ended handling,
+    // and not at all once the reset of the dialog's destruction has begun (dwUser 1).
+    m_deviceStatus = OpenPlayback([this](long dwUser) {
+        if (dwUser == 0)
+            QMetaObject::invokeMethod(this, &CCorvaneDlg::OnPlayEnded, Qt::QueuedConnection);
+    });
+    return 0;
+}
+
+bool CCorvaneDlg::OnInitDialog()
+{
+    for (auto it = m_template.lists.begin(); it != m_template.lists.end(); ++it)
+        findChild<QComboBox*>(it.key())->addItems(it.value());
+    setWindowIcon(m_hIcon);
+
+    auto* pPlay = static_cast<QPushButton*>(GetDlgItem(IDC_PLAY));
+    pPlay->setIcon(LoadTemplateIcon(m_template, QStringLiteral("IDI_PLAY")));
+    pPlay->setIconSize(QSize(32, 32));
+    pPlay->setToolTip(QStringLiteral("play"));
+    static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->setText(QString());
+
+    {
+        // Setting the position is not a move by the operator: no scroll handling for it.
+        const QSignalBlocker blocker(m_ctlVolume);
+        m_ctlVolume->setRange(0, 100);
+        m_ctlVolume->setValue(kInitialVolume);
+    }
+    ApplyVolume(kInitialVolume);
+
+    m_nReason = 0;
+    m_nInfoKind = 0;
+    m_nAmplitude = kInitialAmplitudeStep;
+    DoDataExchange(false);
+    UpdateInputEnables();
+    // Without a device, or a buffer, there is nothing to play into.
+    pPlay->setEnabled(m_deviceStatus.IsOk() && PlaybackBuffer() != nullptr);
+    GetDlgItem(IDC_NUMBER)->setFocus();
+    return true;
+}
+
+void CCorvaneDlg::DoDataExchange(bool bSaveAndValidate)
+{
+    auto* pRadioNumber = static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_NUMBER));
+    auto* pRadioReason = static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_REASON));
+    auto* pReason = static_cast<QComboBox*>(GetDlgItem(IDC_REASON));
+    auto* pAmplitude = static_cast<QComboBox*>(GetDlgItem(IDC_AMPLITUDE));
+    if (bSaveAndValidate) {
+        m_nInfoKind = pRadioNumber->isChecked() ? 0 : pRadioReason->isChecked() ? 1 : -1;
+        m_nReason = pReason->currentIndex();
+        m_nAmplitude = pAmplitude->currentIndex();
+        return;
+    }
+    pRadioNumber->setChecked(m_nInfoKind == 0);
+    pRadioReason->setChecked(m_nInfoKind == 1);
+    pReason->setCurrentIndex(m_nReason);
+    pAmplitude->setCurrentIndex(m_nAmplitude);
+}
+
+bool CCorvaneDlg::PreTranslateMessage(QObject* pTarget, QEvent* pEvent)
+{
+    // Enter presses no default button and Escape does not close the dialog. Only keys meant
+    // for this window: a dropped list or a message box keeps its own.
+    if (pEvent->type() != QEvent::KeyPress)
+        return false;
+    const auto* pWidget = qobject_cast<QWidget*>(pTarget);
+    if (pWidget == nullptr || pWidget->window() != this)
+        return false;
+    const int key = static_cast<QKeyEvent*>(pEvent)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+bool CCorvaneDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    return PreTranslateMessage(pWatched, pEvent) || QDialog::eventFilter(pWatched, pEvent);
+}
+
+void CCorvaneDlg::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    if (m_bShown)
+        return;
+    m_bShown = true;
+    if (!m_deviceStatus.IsOk())
+        QTimer::singleShot(0, this, &CCorvaneDlg::ShowDeviceProblem);
+}
+
+void CCorvaneDlg::ShowDeviceProblem()
+{
+    m_pPrompts->ShowFailure(this, QString::fromStdString(m_deviceStatus.Message()) +
+                                      QStringLiteral("\n再生はできません。Wave保存はできます。"));
+}
+
+void CCorvaneDlg::closeEvent(QCloseEvent* pEvent)
+{
+    OnClose(pEvent);
+}
+
+void CCorvaneDlg::OnDestroy()
+{
+    CORVANE_TRACE("WM_DESTROY");
+    ClosePlayback();
+}
+
+void CCorvaneDlg::OnPlay()
+{
+    SendSignal(ComposeMode::Play);
+}
+
+void CCorvaneDlg::OnRadioNumber()
+{
+    UpdateInputEnables();
+}
+
+void CCorvaneDlg::OnRadioReason()
+{
+    UpdateInputEnables();
+}
+
+void CCorvaneDlg::OnSaveWave()
+{
+    SendSignal(ComposeMode::Save);
+}
+
+void CCorvaneDlg::OnHScroll(int position)
+{
+    ApplyVolume(position);
+}
+
+void CCorvaneDlg::OnExit()
+{
+    if (!m_pPrompts->AskExit(this))
+        return;
+    m_bEnding = true;
+    accept();
+}
+
+void CCorvaneDlg::OnClose(QCloseEvent* pEvent)
+{
+    if (m_bEnding || m_pPrompts->AskExit(this)) {
+        m_bEnding = true;
+        QDialog::closeEvent(pEvent);
+        return;
+    }
+    pEvent->ignore();
+}
+
+void CCorvaneDlg::OnPlayEnded()
+{
+    m_bPlayPending = false;
+    GetDlgItem(IDC_PLAY)->setEnabled(true);
+}
+
+void CCorvaneDlg::UpdateInputEnables()
+{
+    DoDataExchange(true);
+    GetDlgItem(IDC_NUMBER)->setEnabled(m_nInfoKind == 0);
+    GetDlgItem(IDC_REASON)->setEnabled(m_nInfoKind != 0);
+}
+
+void CCorvaneDlg::SendSignal(ComposeMode mode)
+{
+    DoDataExchange(true);
+    const std::optional<int> amplitude = AmplitudeFromStep(m_nAmplitude);
+    if (!amplitude)
+        return;
+    iWaveFormValue = *amplitude;
+    CORVANE_TRACE("iWaveFormValue = %d", iWaveFormValue);
+
+    NotificationRequest request;
+    if (m_nInfoKind == 0) {
+        const QString number = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text();
+        request = {InformationKind::CallerNumber, ToCodePage932(number, kMaxNumberFieldBytes)};
+        if (request.text.empty()) {
+            m_pPrompts->ShowMessage(this, QStringLiteral("番号を入力してください"));
+            return;
+        }
+        if (request.text.size() > kMaxNumberDigits) {
+            m_pPrompts->ShowMessage(this, QStringLiteral("番号は%1桁まで設定できます").arg(kMaxNumberDigits));
+            return;
+        }
+    } else if (m_nInfoKind == 1 && m_nReason >= 0 && m_nReason < 4) {
+        request = {InformationKind::AbsenceReason, std::string(1, kReasonLetters[m_nReason])};
+    } else {
+        return;
+    }
+
+    if (mode == ComposeMode::Save)
+        SaveRequest(request);
+    else
+        PlayRequest(request);
+}
+
+void CCorvaneDlg::PlayRequest(const NotificationRequest& request)
+{
+    SampleBuffer* pBuffer = PlaybackBuffer();
+    if (pBuffer == nullptr || m_bPlayPending)
+        return;
+    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Play, {}, request, *pBuffer,
+                                                 [this](const std::string& text) { SetFrameText(text); });
+    if (!outcome.status.IsOk()) {
+        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
+        return;
+    }
+    GetDlgItem(IDC_PLAY)->setEnabled(false);
+    m_bPlayPending = true;
+    const Status status = PlaySignal(outcome.Offset);
+    if (!status.IsOk()) {
+        OnPlayEnded();
+        m_pPrompts->ShowFailure(this, QString::fromStdString(status.Message()));
+    }
+}
+
+void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
+{
+    const std::optional<QString> path = m_pPrompts->AskSavePath(this);
+    if (!path)
+        return;
+    SampleBuffer* pBuffer = BufferForSave();
+    if (pBuffer == nullptr) {
+        m_pPrompts->ShowFailure(this, QStringLiteral("音声バッファを確保できません"));
+        return;
+    }
+    const ComposeOutcome outcome =
+        ComposeSignal(ComposeMode::Save, QFile::encodeName(*path).toStdString(), request, *pBuffer,
+                      [this](const std::string& text) { SetFrameText(text); });
+    if (!outcome.status.IsOk())
+        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
+}
+
+SampleBuffer* CCorvaneDlg::BufferForSave()
+{
+    // While a play is pending the playback buffer belongs to the device and must not change.
+    if (!m_bPlayPending && PlaybackBuffer() != nullptr)
+        return PlaybackBuffer();
+    if (!m_pSaveBuffer)
+        m_pSaveBuffer.reset(new (std::nothrow) SampleBuffer);
+    return m_pSaveBuffer.get();
+}
+
+void CCorvaneDlg::SetFrameText(const std::string& text)
+{
+    static_cast<QLabel*>(GetDlgItem(IDC_FRAME_TEXT))->setText(QString::fromLatin1(text));
+}
+
+}  // namespace corvane

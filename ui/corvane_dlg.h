@@ -1,0 +1,83 @@
+// The main dialog: what to announce, the amplitude and the volume; Play, Save, the frame in
+// hexadecimal, and leaving through a confirmation.
+#pragma once
+
+#include "dialog_prompts.h"
+#include "dialog_template.h"
+#include "signal/compose.h"
+#include "signal/status.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QMap>
+
+#include <memory>
+
+class QCloseEvent;
+class QSlider;
+
+namespace corvane {
+
+class CCorvaneDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // pPrompts answers the dialog's modal questions; nullptr for the real boxes and file
+    // dialog. It must outlive the dialog.
+    explicit CCorvaneDlg(CDialogPrompts* pPrompts = nullptr, QWidget* pParent = nullptr);
+    ~CCorvaneDlg() override;
+
+    // The control with a template id, or nullptr.
+    QWidget* GetDlgItem(int id) const;
+    // Whether the playback device could be opened, and if not, why.
+    const Status& DeviceStatus() const { return m_deviceStatus; }
+
+protected:
+    void DoDataExchange(bool bSaveAndValidate);
+    bool PreTranslateMessage(QObject* pTarget, QEvent* pEvent);
+    bool OnInitDialog();
+
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+
+private:
+    void CreateControls();
+    void MessageMap();
+    int OnCreate();
+    void OnDestroy();
+    void OnPlay();
+    void OnRadioNumber();
+    void OnRadioReason();
+    void OnSaveWave();
+    void OnHScroll(int position);
+    void OnExit();
+    void OnClose(QCloseEvent* pEvent);
+    void OnPlayEnded();
+    void UpdateInputEnables();
+    void SendSignal(ComposeMode mode);
+    void PlayRequest(const NotificationRequest& request);
+    void SaveRequest(const NotificationRequest& request);
+    SampleBuffer* BufferForSave();
+    void SetFrameText(const std::string& text);
+    void ShowDeviceProblem();
+
+    QSlider* m_ctlVolume = nullptr;
+    int m_nInfoKind = -1;
+    int m_nReason = -1;
+    int m_nAmplitude = -1;
+    QIcon m_hIcon;
+
+    DialogTemplate m_template;
+    QMap<int, QWidget*> m_controls;
+    std::unique_ptr<CDialogPrompts> m_pOwnPrompts;
+    CDialogPrompts* m_pPrompts;
+    Status m_deviceStatus;
+    bool m_bPlayPending = false;
+    bool m_bEnding = false;
+    bool m_bShown = false;
+    // For a save while the playback buffer belongs to the device, or when it has none.
+    std::unique_ptr<SampleBuffer> m_pSaveBuffer;
+};
+
+}  // namespace corvane

@@ -1,0 +1,12 @@
+#include "corvane_app.h"
+
+namespace {
+
+corvane::CCorvaneApp theApp;
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return theApp.Run(argc, argv);
+}
