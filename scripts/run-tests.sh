@@ -28,8 +28,11 @@ TSAN_OPTIONS=halt_on_error=1 \
 echo "== build/release"
 cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build/release -j"$jobs"
-if grep -rlas --include='*.a' -e 'bSendCnt=' -e 'Offset=%d' build/release; then
-    echo "FAIL: the release build carries trace text" >&2
+# Every trace format, in the libraries and the program alike.
+if grep -las -e 'bSendCnt=' -e 'CRC:0x' -e 'Offset=%d' -e 'Volume Set' -e 'dwUser =' \
+        -e 'WM_CREATE' -e 'WM_DESTROY' -e 'iWaveFormValue =' \
+        build/release/signal/*.a build/release/audio/*.a build/release/ui/corvane; then
+    echo "FAIL: the release build above carries trace text" >&2
     exit 1
 fi
 echo "release build: no trace text"

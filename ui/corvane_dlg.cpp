@@ -58,6 +58,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
         pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         pLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         pLabel->setWordWrap(true);
+        pLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the frame can be copied
         return pLabel;
     }
     return new QLabel(control.text, pParent);
@@ -134,6 +135,8 @@ void CCorvaneDlg::MessageMap()
             &CCorvaneDlg::OnRadioReason);
     connect(static_cast<QPushButton*>(GetDlgItem(IDC_SAVE_WAVE)), &QPushButton::clicked, this,
             &CCorvaneDlg::OnSaveWave);
+    // The volume control is the only one that scrolls; every move of it, by mouse or key,
+    // arrives as a value change.
     connect(m_ctlVolume, &QSlider::valueChanged, this, &CCorvaneDlg::OnHScroll);
     connect(static_cast<QPushButton*>(GetDlgItem(IDC_EXIT)), &QPushButton::clicked, this, &CCorvaneDlg::OnExit);
     // PreTranslateMessage sees every key before the control that has the focus.

@@ -21,7 +21,9 @@ TEST(NoDevice, IsReportedWhileTheBufferStillServesSaving)
         GTEST_SKIP() << "PortAudio falls back to this machine's own cards";
     int nNotices = 0;
     for (int round = 0; round < 2; ++round) {
+        testing::internal::CaptureStderr();
         const Status status = OpenPlayback([&nNotices](long) { ++nNotices; });
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // ALSA's and JACK's probing stays quiet
         EXPECT_FALSE(status.IsOk());
         EXPECT_FALSE(status.Message().empty());
         ASSERT_NE(PlaybackBuffer(), nullptr);

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -97,6 +98,15 @@ private slots:
         QVERIFY(!Item<QPushButton>(IDC_PLAY)->icon().isNull());
         QCOMPARE(Item<QPushButton>(IDC_SAVE_WAVE)->text(), QStringLiteral("Wave保存"));
         QCOMPARE(Item<QPushButton>(IDC_EXIT)->text(), QStringLiteral("終了"));
+    }
+
+    void layoutFollowsTheTemplateInTheJapaneseFace()
+    {
+        QCOMPARE(QFontInfo(m_pDlg->font()).family(), QStringLiteral("IPAPGothic"));
+        const DialogUnits units(m_pDlg->font());
+        QCOMPARE(m_pDlg->size(), units.ToPixels(QSize(191, 195)));
+        QCOMPARE(Item<QWidget>(IDC_PLAY)->geometry(), units.ToPixels(QRect(133, 7, 50, 50)));
+        QCOMPARE(Item<QWidget>(IDC_FRAME_TEXT)->geometry(), units.ToPixels(QRect(7, 167, 177, 20)));
     }
 
     void tabGoesThroughTheTabStopsInTemplateOrder()
