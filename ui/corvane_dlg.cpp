@@ -127,7 +127,8 @@ void CCorvaneDlg::CreateControls()
 void CCorvaneDlg::MessageMap()
 {
     // Painting the minimised window and the drag icon are the window manager's business here:
-    // it takes both from the window icon that OnInitDialog sets.
+    // it takes both from the window icon that OnInitDialog sets. Creation and destruction are
+    // the constructor and destructor, and the close box arrives as closeEvent.
     connect(static_cast<QPushButton*>(GetDlgItem(IDC_PLAY)), &QPushButton::clicked, this, &CCorvaneDlg::OnPlay);
     connect(static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_NUMBER)), &QRadioButton::clicked, this,
             &CCorvaneDlg::OnRadioNumber);
