@@ -13,10 +13,9 @@ TestAlsaConfig::TestAlsaConfig(const char* defaultPcm)
     if (mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed");
     m_home = pattern;
-    std::filesystem::create_directories(m_home / "alsa");
-    std::ofstream(m_home / "alsa" / "asoundrc") << "pcm.!default { " << defaultPcm << " }\n";
-    setenv("XDG_CONFIG_HOME", m_home.c_str(), 1);
-    setenv("HOME", m_home.c_str(), 1);  // keeps ~/.asoundrc out
+    const std::filesystem::path config = m_home / "asound.conf";
+    std::ofstream(config) << "pcm.!default { " << defaultPcm << " }\n";
+    setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
 }
 
 TestAlsaConfig::~TestAlsaConfig()

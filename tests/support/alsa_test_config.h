@@ -8,12 +8,14 @@ namespace corvane::test {
 
 // An ALSA default device that writes the raw bytes it plays to $AUDIO_CAPTURE_FILE.
 inline constexpr char kCaptureDevice[] =
-    "type file slave.pcm null format raw file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";
+    "type file slave.pcm { type null } format raw "
+    "file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";
 // An ALSA default device that cannot be opened.
 inline constexpr char kMissingDevice[] = "type hw card 99";
 
-// Points ALSA (through XDG_CONFIG_HOME and HOME) at a new folder whose configuration makes
-// defaultPcm the default device; removes the folder when it goes.
+// Points ALSA (through ALSA_CONFIG_PATH) at a configuration of its own in a new folder, in
+// which defaultPcm is the only device: none of the machine's devices or plugins are seen.
+// Removes the folder when it goes.
 class TestAlsaConfig {
 public:
     explicit TestAlsaConfig(const char* defaultPcm);
