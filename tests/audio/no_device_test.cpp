@@ -1,23 +1,14 @@
 #include "audio/playback.h"
+#include "support/alsa_test_config.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <string>
 
 namespace corvane {
 namespace {
 
-bool MachineHasSoundCards()
-{
-    std::ifstream cards("/proc/asound/cards");
-    std::string first;
-    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
-}
-
 TEST(NoDevice, IsReportedWhileTheBufferStillServesSaving)
 {
-    if (MachineHasSoundCards())
+    if (test::MachineHasSoundCards())
         GTEST_SKIP() << "PortAudio falls back to this machine's own cards";
     int nNotices = 0;
     for (int round = 0; round < 2; ++round) {

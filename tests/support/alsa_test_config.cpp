@@ -24,4 +24,11 @@ TestAlsaConfig::~TestAlsaConfig()
     std::filesystem::remove_all(m_home, ignored);
 }
 
+bool MachineHasSoundCards()
+{
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
+
 }  // namespace corvane::test

@@ -27,4 +27,8 @@ private:
     std::filesystem::path m_home;
 };
 
+// Whether the machine has sound cards, to which PortAudio may fall back when the default
+// device cannot be opened.
+bool MachineHasSoundCards();
+
 }  // namespace corvane::test
