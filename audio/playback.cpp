@@ -128,9 +128,10 @@ Status OpenPlayback(DoneTarget doneTarget)
     g_playback.header.dwUser = 0;
 
     const Status status = OpenDevice();
-    if (!status.IsOk())
-        g_playback.strDeviceError = "音声出力デバイスを開けません: " + status.Message();
-    return status.IsOk() ? status : Status::Failure(g_playback.strDeviceError);
+    if (status.IsOk())
+        return status;
+    g_playback.strDeviceError = "音声出力デバイスを開けません: " + status.Message();
+    return Status::Failure(g_playback.strDeviceError);
 }
 
 SampleBuffer* PlaybackBuffer()

@@ -9,13 +9,12 @@ work=$(mktemp -d)
 trap 'kill $app_pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # A silent ALSA device of its own, so the picture shows the dialog and no device message.
-mkdir -p "$work/alsa"
-echo 'pcm.!default { type null }' > "$work/alsa/asoundrc"
+echo 'pcm.!default { type null }' > "$work/asound.conf"
 
 display=:97
 Xvfb $display -screen 0 480x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb_pid=$!
 sleep 1
-DISPLAY=$display XDG_CONFIG_HOME="$work" HOME="$work" QT_QPA_PLATFORM=xcb "$app" >/dev/null 2>&1 & app_pid=$!
+DISPLAY=$display ALSA_CONFIG_PATH="$work/asound.conf" QT_QPA_PLATFORM=xcb "$app" >/dev/null 2>&1 & app_pid=$!
 sleep 3
 DISPLAY=$display import -window root "$work/root.png"
 # Crop to the dialog: everything that is not the black root window.

@@ -69,13 +69,18 @@ std::vector<std::vector<std::int16_t>> ToneRuns(const std::vector<std::int16_t>&
     return runs;
 }
 
-std::vector<std::int16_t> ReadSamples(const std::string& path)
+// Raw bytes as the device received them: native 16-bit samples.
+std::vector<std::int16_t> ToSamples(const std::vector<char>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<std::int16_t> samples(bytes.size() / 2);
     std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
+}
+
+std::vector<std::int16_t> ReadSamples(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return ToSamples({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
 }
 
 class PlaybackTest : public testing::Test {
@@ -192,9 +197,7 @@ public:
         m_bStop = true;
         if (m_thread.joinable())
             m_thread.join();
-        std::vector<std::int16_t> samples(m_bytes.size() / 2);
-        std::memcpy(samples.data(), m_bytes.data(), samples.size() * 2);
-        return samples;
+        return ToSamples(m_bytes);
     }
 
 private:
