@@ -1,6 +1,7 @@
 #include "corvane_app.h"
 
 #include "corvane_dlg.h"
+#include "dialog_prompts.h"
 
 #include <QApplication>
 #include <QFont>
@@ -12,6 +13,9 @@ namespace corvane {
 int CCorvaneApp::Run(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Not the executable's lower-case file name: the name the operator knows the tool by.
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     InstallJapaneseSupport(app);
     InitInstance();
     return 0;

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 #include <QTimer>
 
 #include <new>
@@ -28,6 +30,10 @@ namespace {
 // The number field is read into a 255-byte area; a caller number has at most 20 digits.
 constexpr std::size_t kMaxNumberFieldBytes = 255;
 constexpr std::size_t kMaxNumberDigits = 20;
+// The longest frame the dialog composes: 13 bytes of framing around the longest number.
+constexpr int kLongestFrameBytes = 13 + static_cast<int>(kMaxNumberDigits);
+// The space QLineEdit keeps between its frame and its text, on each side.
+constexpr int kLineEditTextMargin = 2;
 constexpr int kInitialVolume = 30;
 constexpr int kInitialAmplitudeStep = 1;  // "20%"
 
@@ -62,6 +68,18 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
         return pLabel;
     }
     return new QLabel(control.text, pParent);
+}
+
+// The character of chars that is widest in font: text measured in it is the worst case.
+QChar WidestOf(const QFont& font, QStringView chars)
+{
+    const QFontMetrics metrics(font);
+    QChar widest = chars.front();
+    for (const QChar ch : chars) {
+        if (metrics.horizontalAdvance(ch) > metrics.horizontalAdvance(widest))
+            widest = ch;
+    }
+    return widest;
 }
 
 }  // namespace
@@ -122,6 +140,30 @@ void CCorvaneDlg::CreateControls()
     }
     // Dialog data exchange binds the volume control once; it carries no value of its own.
     m_ctlVolume = static_cast<QSlider*>(GetDlgItem(IDC_VOLUME));
+    FitTextToControls();
+}
+
+void CCorvaneDlg::FitTextToControls()
+{
+    // The template's sizes were made for another face: where they cannot hold the longest frame
+    // or number, the text gets smaller, never cut or scrolled out of sight.
+    auto* pStatus = static_cast<QLabel*>(GetDlgItem(IDC_FRAME_TEXT));
+    pStatus->setFont(LargestFittingFont(pStatus->font(), [pStatus](const QFont& font) {
+        pStatus->setFont(font);
+        const QChar wide = WidestOf(font, u"0123456789ABCDEF");
+        pStatus->setText((QString(2, wide) + QLatin1Char(' ')).repeated(kLongestFrameBytes));
+        return pStatus->heightForWidth(pStatus->width()) <= pStatus->height();
+    }));
+    pStatus->clear();
+
+    auto* pNumber = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER));
+    const int frame = pNumber->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pNumber);
+    const QMargins margins = pNumber->textMargins();
+    const int textWidth = pNumber->width() - 2 * (frame + kLineEditTextMargin) - margins.left() - margins.right();
+    pNumber->setFont(LargestFittingFont(pNumber->font(), [textWidth](const QFont& font) {
+        const QString longest(static_cast<int>(kMaxNumberDigits), WidestOf(font, u"0123456789"));
+        return QFontMetrics(font).horizontalAdvance(longest) + 1 <= textWidth;  // + the cursor
+    }));
 }
 
 void CCorvaneDlg::MessageMap()
@@ -165,7 +207,6 @@ bool CCorvaneDlg::OnInitDialog()
     auto* pPlay = static_cast<QPushButton*>(GetDlgItem(IDC_PLAY));
     pPlay->setIcon(LoadTemplateIcon(m_template, QStringLiteral("IDI_PLAY")));
     pPlay->setIconSize(QSize(32, 32));
-    pPlay->setToolTip(QStringLiteral("play"));
     static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->setText(QString());
 
     {
@@ -182,7 +223,7 @@ bool CCorvaneDlg::OnInitDialog()
     DoDataExchange(false);
     UpdateInputEnables();
     // Without a device, or a buffer, there is nothing to play into.
-    pPlay->setEnabled(m_deviceStatus.IsOk() && PlaybackBuffer() != nullptr);
+    SetPlayState(m_deviceStatus.IsOk() && PlaybackBuffer() != nullptr ? PlayState::Ready : PlayState::NoDevice);
     GetDlgItem(IDC_NUMBER)->setFocus();
     return true;
 }
@@ -236,7 +277,29 @@ void CCorvaneDlg::showEvent(QShowEvent* pEvent)
 void CCorvaneDlg::ShowDeviceProblem()
 {
     m_pPrompts->ShowFailure(this, QString::fromStdString(m_deviceStatus.Message()) +
-                                      QStringLiteral("\n再生はできません。Wave保存はできます。"));
+                                      QStringLiteral("。\n再生はできません。Wave保存はできます。"));
+}
+
+bool CCorvaneDlg::focusNextPrevChild(bool bNext)
+{
+    // Tab and Shift+Tab go round the template's tab stops and nothing else: Qt would also stop
+    // at a radio button that a click had focused, where the arrow keys then switch the mode.
+    const int count = static_cast<int>(m_template.controls.size());
+    int index = 0;
+    for (int i = 0; i < count; ++i) {
+        if (m_controls.value(m_template.controls[static_cast<std::size_t>(i)].id) == focusWidget())
+            index = i;
+    }
+    for (int step = 1; step <= count; ++step) {
+        const int next = ((bNext ? index + step : index - step) % count + count) % count;
+        const ControlTemplate& control = m_template.controls[static_cast<std::size_t>(next)];
+        QWidget* pWidget = GetDlgItem(control.id);
+        if (control.bTabStop && pWidget != nullptr && pWidget->isEnabled() && pWidget->isVisible()) {
+            pWidget->setFocus(bNext ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CCorvaneDlg::closeEvent(QCloseEvent* pEvent)
@@ -295,8 +358,35 @@ void CCorvaneDlg::OnClose(QCloseEvent* pEvent)
 
 void CCorvaneDlg::OnPlayEnded()
 {
-    m_bPlayPending = false;
-    GetDlgItem(IDC_PLAY)->setEnabled(true);
+    SetPlayState(PlayState::Ready);
+}
+
+void CCorvaneDlg::SetPlayState(PlayState state)
+{
+    auto* pPlay = static_cast<QPushButton*>(GetDlgItem(IDC_PLAY));
+    m_bPlayPending = state == PlayState::Playing;
+    switch (state) {
+    case PlayState::Ready:
+        pPlay->setToolTip(QStringLiteral("再生"));
+        pPlay->setEnabled(true);
+        // A keyboard Play parked the focus on the dialog; give it back unless the operator moved on.
+        if (m_bPlayHadFocus && (focusWidget() == nullptr || focusWidget() == this))
+            pPlay->setFocus(Qt::OtherFocusReason);
+        m_bPlayHadFocus = false;
+        return;
+    case PlayState::Playing:
+        pPlay->setToolTip(QStringLiteral("再生中です。終わるとまた押せます。"));
+        break;
+    case PlayState::NoDevice:
+        pPlay->setToolTip(QStringLiteral("音声出力デバイスを開けないため、再生できません。"));
+        break;
+    }
+    // Disabling the focused button would hand the focus to the next one, Wave保存, and the next
+    // Space would open the save dialog: the dialog itself holds it meanwhile, where keys do nothing.
+    m_bPlayHadFocus = pPlay->hasFocus();
+    if (m_bPlayHadFocus)
+        setFocus(Qt::OtherFocusReason);
+    pPlay->setEnabled(false);
 }
 
 void CCorvaneDlg::UpdateInputEnables()
@@ -350,8 +440,7 @@ void CCorvaneDlg::PlayRequest(const NotificationRequest& request)
         m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
         return;
     }
-    GetDlgItem(IDC_PLAY)->setEnabled(false);
-    m_bPlayPending = true;
+    SetPlayState(PlayState::Playing);
     const Status status = PlaySignal(outcome.Offset);
     if (!status.IsOk()) {
         OnPlayEnded();
@@ -361,9 +450,10 @@ void CCorvaneDlg::PlayRequest(const NotificationRequest& request)
 
 void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
 {
-    const std::optional<QString> path = m_pPrompts->AskSavePath(this);
+    const std::optional<QString> path = m_pPrompts->AskSavePath(this, m_strSaveFolder);
     if (!path)
         return;
+    m_strSaveFolder = QFileInfo(*path).absolutePath();
     SampleBuffer* pBuffer = BufferForSave();
     if (pBuffer == nullptr) {
         m_pPrompts->ShowFailure(this, QStringLiteral("音声バッファを確保できません"));

@@ -39,10 +39,12 @@ protected:
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
+    bool focusNextPrevChild(bool bNext) override;
     void showEvent(QShowEvent* pEvent) override;
 
 private:
     void CreateControls();
+    void FitTextToControls();
     void MessageMap();
     int OnCreate();
     void OnDestroy();
@@ -54,6 +56,8 @@ private:
     void OnExit();
     void OnClose(QCloseEvent* pEvent);
     void OnPlayEnded();
+    enum class PlayState { Ready, Playing, NoDevice };
+    void SetPlayState(PlayState state);
     void UpdateInputEnables();
     void SendSignal(ComposeMode mode);
     void PlayRequest(const NotificationRequest& request);
@@ -74,6 +78,8 @@ private:
     CDialogPrompts* m_pPrompts;
     Status m_deviceStatus;
     bool m_bPlayPending = false;
+    bool m_bPlayHadFocus = false;  // Play had the focus when it was disabled
+    QString m_strSaveFolder;       // where the last save went, for the next file dialog
     bool m_bEnding = false;
     bool m_bShown = false;
     // For a save while the playback buffer belongs to the device, or when it has none.

@@ -1,6 +1,6 @@
 #include "dialog_prompts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -8,9 +8,16 @@ namespace corvane {
 
 namespace {
 
+// The dialog's Japanese face, not the desktop's: a box must read like the window it belongs to.
+void UseFaceOf(QWidget* pParent, QWidget& box)
+{
+    box.setFont(pParent != nullptr ? pParent->font() : QApplication::font());
+}
+
 void ShowOkBox(QWidget* pParent, QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, pParent);
+    QMessageBox box(icon, QString::fromLatin1(kApplicationName), text, QMessageBox::Ok, pParent);
+    UseFaceOf(pParent, box);
     box.exec();
 }
 
@@ -28,19 +35,22 @@ void CDialogPrompts::ShowFailure(QWidget* pParent, const QString& text)
 
 bool CDialogPrompts::AskExit(QWidget* pParent)
 {
-    QMessageBox box(QMessageBox::Question, QCoreApplication::applicationName(),
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationName),
                     QStringLiteral("終了しますか?"), QMessageBox::Yes | QMessageBox::No, pParent);
     box.setDefaultButton(QMessageBox::No);
+    UseFaceOf(pParent, box);
     return box.exec() != QMessageBox::No;
 }
 
-std::optional<QString> CDialogPrompts::AskSavePath(QWidget* pParent)
+std::optional<QString> CDialogPrompts::AskSavePath(QWidget* pParent, const QString& folder)
 {
-    const QString path = QFileDialog::getSaveFileName(pParent, QString(), QString(),
-                                                      QStringLiteral("Wave File(*.wav);;All files(*.*)"));
-    if (path.isEmpty())
+    QFileDialog dialog(pParent, QString(), folder, QStringLiteral("Wave File(*.wav);;All files(*.*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    UseFaceOf(pParent, dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace corvane

@@ -10,19 +10,24 @@ class QWidget;
 
 namespace corvane {
 
+// The application's name as the operator sees it: window, message-box captions, desktop menu.
+inline constexpr char kApplicationName[] = "Corvane";
+
+// Every box is captioned kApplicationName and drawn in its parent's face, like the dialog.
 class CDialogPrompts {
 public:
     virtual ~CDialogPrompts() = default;
 
-    // An OK box without icon, captioned with the application's name.
+    // An OK box without icon.
     virtual void ShowMessage(QWidget* pParent, const QString& text);
     // An OK box with a warning icon, for something that failed.
     virtual void ShowFailure(QWidget* pParent, const QString& text);
     // "終了しますか?" with Yes and No, No the default; true unless the answer is No.
     virtual bool AskExit(QWidget* pParent);
-    // The save-file dialog; the chosen path, or nullopt when cancelled. It asks before
-    // overwriting and adds no extension.
-    virtual std::optional<QString> AskSavePath(QWidget* pParent);
+    // The save-file dialog, opened in folder (the current one when empty) with no file name
+    // filled in; the chosen path, or nullopt when cancelled. It asks before overwriting and
+    // adds no extension.
+    virtual std::optional<QString> AskSavePath(QWidget* pParent, const QString& folder);
 };
 
 }  // namespace corvane

@@ -94,4 +94,17 @@ QSize DialogUnits::ToPixels(const QSize& size) const
     return {Scale(size.width(), m_nBaseX, 4), Scale(size.height(), m_nBaseY, 8)};
 }
 
+QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont&)>& fits)
+{
+    constexpr double kSmallestPoints = 5.0;
+    QFont candidate = font;
+    for (double points = font.pointSizeF(); points > kSmallestPoints; points -= 0.5) {
+        candidate.setPointSizeF(points);
+        if (fits(candidate))
+            return candidate;
+    }
+    candidate.setPointSizeF(kSmallestPoints);
+    return candidate;
+}
+
 }  // namespace corvane

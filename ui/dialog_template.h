@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace corvane {
@@ -57,5 +58,9 @@ private:
     int m_nBaseX;
     int m_nBaseY;
 };
+
+// Returns font at the largest size, from its own down to 5 points in half points, for which fits
+// holds, or at 5 points when none does: text that must be read whole shrinks rather than being cut.
+QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont&)>& fits);
 
 }  // namespace corvane

@@ -36,8 +36,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTRY_COMPARE(prompts.failures.size(), 1);
         QVERIFY(prompts.failures[0].contains(QString::fromStdString(dlg.DeviceStatus().Message())));
+        QVERIFY2(prompts.failures[0].section('\n', 0, 0).endsWith(QStringLiteral("。")), qPrintable(prompts.failures[0]));
         auto* pPlay = static_cast<QPushButton*>(dlg.GetDlgItem(IDC_PLAY));
         QVERIFY(!pPlay->isEnabled());
+        QVERIFY2(pPlay->toolTip().contains(QStringLiteral("デバイス")), qPrintable(pPlay->toolTip()));
 
         QTemporaryDir dir;
         static_cast<QLineEdit*>(dlg.GetDlgItem(IDC_NUMBER))->setText("0312345678");

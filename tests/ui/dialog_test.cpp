@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -96,6 +97,7 @@ private slots:
         QCOMPARE(StatusLine(), QString());
         QVERIFY(Item<QPushButton>(IDC_PLAY)->isEnabled());
         QVERIFY(!Item<QPushButton>(IDC_PLAY)->icon().isNull());
+        QCOMPARE(Item<QPushButton>(IDC_PLAY)->toolTip(), QStringLiteral("再生"));
         QCOMPARE(Item<QPushButton>(IDC_SAVE_WAVE)->text(), QStringLiteral("Wave保存"));
         QCOMPARE(Item<QPushButton>(IDC_EXIT)->text(), QStringLiteral("終了"));
     }
@@ -109,20 +111,83 @@ private slots:
         QCOMPARE(Item<QWidget>(IDC_FRAME_TEXT)->geometry(), units.ToPixels(QRect(7, 167, 177, 20)));
     }
 
-    void tabGoesThroughTheTabStopsInTemplateOrder()
+    void tabGoesRoundExactlyTheTemplatesTabStops_data()
     {
-        QWidget* pWidget = Item<QWidget>(IDC_NUMBER);
-        QList<QWidget*> chain;
-        for (int i = 0; i < 6; ++i) {
-            pWidget = pWidget->nextInFocusChain();
-            while (!(pWidget->focusPolicy() & Qt::TabFocus))
-                pWidget = pWidget->nextInFocusChain();
-            chain << pWidget;
+        QTest::addColumn<bool>("reasonChosen");
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("number, Tab") << false << false;
+        QTest::newRow("number, Shift+Tab") << false << true;
+        QTest::newRow("reason, Tab") << true << false;
+        QTest::newRow("reason, Shift+Tab") << true << true;
+    }
+
+    void tabGoesRoundExactlyTheTemplatesTabStops()
+    {
+        QFETCH(bool, reasonChosen);
+        QFETCH(bool, backwards);
+        if (reasonChosen)
+            ChooseReason(0);
+        // The disabled one of the number field and the reason list is passed over.
+        QWidget* pInput = Item<QWidget>(reasonChosen ? IDC_REASON : IDC_NUMBER);
+        QList<QWidget*> expected = {Item<QWidget>(IDC_PLAY), Item<QWidget>(IDC_SAVE_WAVE),
+                                    Item<QWidget>(IDC_VOLUME), Item<QWidget>(IDC_AMPLITUDE),
+                                    Item<QWidget>(IDC_EXIT), pInput};
+        if (backwards) {
+            std::reverse(expected.begin(), expected.end() - 1);
+            expected.prepend(expected.takeLast());
+            expected.append(pInput);
+            expected.removeFirst();
         }
-        const QList<QWidget*> expected = {Item<QWidget>(IDC_REASON), Item<QWidget>(IDC_PLAY),
-                                          Item<QWidget>(IDC_SAVE_WAVE), Item<QWidget>(IDC_VOLUME),
-                                          Item<QWidget>(IDC_AMPLITUDE), Item<QWidget>(IDC_EXIT)};
+        pInput->setFocus();
+        QList<QWidget*> chain;
+        for (int i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+            chain << QApplication::focusWidget();
+        }
         QCOMPARE(chain, expected);
+        QCOMPARE(Item<QRadioButton>(IDC_RADIO_REASON)->isChecked(), reasonChosen);
+    }
+
+    void keyboardPlayLeavesNoOtherCommandUnderTheNextKey()
+    {
+        TypeNumber("0312345678");
+        auto* pPlay = Item<QPushButton>(IDC_PLAY);
+        pPlay->setFocus();
+        QTest::keyClick(pPlay, Qt::Key_Space);
+        QVERIFY(!pPlay->isEnabled());
+        QVERIFY(pPlay->toolTip() != QStringLiteral("再生"));  // says why it cannot be pressed
+        QWidget* pFocus = QApplication::focusWidget();
+        QVERIFY(pFocus != Item<QWidget>(IDC_SAVE_WAVE) && pFocus != Item<QWidget>(IDC_EXIT));
+        QTest::keyClick(pFocus, Qt::Key_Space);
+        QTest::keyClick(pFocus, Qt::Key_Space);
+        QCOMPARE(m_prompts.nSaveQuestions, 0);
+        QCOMPARE(m_prompts.nExitQuestions, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(pPlay->isEnabled(), 10000);
+        QCOMPARE(QApplication::focusWidget(), pPlay);
+        QCOMPARE(pPlay->toolTip(), QStringLiteral("再生"));
+    }
+
+    void playTakesNoFocusBackFromWhereTheOperatorMovedIt()
+    {
+        TypeNumber("0312345678");
+        Click(IDC_PLAY);
+        QTest::mouseClick(Item<QLineEdit>(IDC_NUMBER), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+        QCOMPARE(QApplication::focusWidget(), Item<QWidget>(IDC_NUMBER));
+    }
+
+    void saveDialogOpensInTheLastFolderUsed()
+    {
+        QTemporaryDir other;
+        TypeNumber("0312345678");
+        m_prompts.savePath = other.filePath("first.wav");
+        Click(IDC_SAVE_WAVE);
+        m_prompts.savePath = std::nullopt;  // cancelled: the folder is still the one last used
+        Click(IDC_SAVE_WAVE);
+        m_prompts.savePath = m_dir.filePath("second.wav");
+        Click(IDC_SAVE_WAVE);
+        Click(IDC_SAVE_WAVE);
+        QCOMPARE(m_prompts.saveFolders, QStringList({QString(), other.path(), other.path(), m_dir.path()}));
     }
 
     void radioButtonsSwitchTheInputAndTheNumberKeepsItsText()
@@ -318,6 +383,7 @@ private slots:
 
         QString text;
         QString caption;
+        QString face;
         QString defaultText;
         QTimer answer;
         answer.setInterval(20);
@@ -327,6 +393,7 @@ private slots:
                 return;
             text = pBox->text();
             caption = pBox->windowTitle();
+            face = QFontInfo(pBox->font()).family();
             defaultText = pBox->defaultButton() ? pBox->defaultButton()->text() : QString();
             pBox->button(QMessageBox::No)->click();
         });
@@ -339,7 +406,8 @@ private slots:
         answer.stop();
 
         QCOMPARE(text, QStringLiteral("終了しますか?"));
-        QCOMPARE(caption, QCoreApplication::applicationName());
+        QCOMPARE(caption, QStringLiteral("Corvane"));
+        QCOMPARE(face, QStringLiteral("IPAPGothic"));
         QVERIFY2(defaultText.contains(QStringLiteral("いいえ")), qPrintable(defaultText));
         QVERIFY(m_pDlg->isVisible());
     }

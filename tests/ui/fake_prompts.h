@@ -16,9 +16,10 @@ public:
         ++nExitQuestions;
         return bExitAnswer;
     }
-    std::optional<QString> AskSavePath(QWidget*) override
+    std::optional<QString> AskSavePath(QWidget*, const QString& folder) override
     {
         ++nSaveQuestions;
+        saveFolders << folder;
         return savePath;
     }
 
@@ -28,6 +29,7 @@ public:
     bool bExitAnswer = false;
     int nSaveQuestions = 0;
     std::optional<QString> savePath;  // nullopt: the file dialog is cancelled
+    QStringList saveFolders;          // the folder each file dialog opened in
 };
 
 }  // namespace corvane::test
