@@ -10,11 +10,10 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	@$(CONFIGURE) -B build/release -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-	@cmake --build build/release -j$(JOBS)
+	@bash scripts/build.sh
 
 run: build
-	@build/release/ui/corvane
+	@bash scripts/run.sh
 
 screenshot: build
 	@bash scripts/screenshot.sh build/release/ui/corvane
@@ -22,8 +21,10 @@ screenshot: build
 test: deps
 	@bash scripts/run-tests.sh
 
-bench: build
-	build/release/bench/corvane_bench
+bench: deps
+	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
+	@cmake --build build/bench -j$(JOBS) --target corvane_bench
+	build/bench/bench/corvane_bench
 
 clean:
 	rm -rf build

@@ -6,14 +6,14 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n
+    qt6-base-dev qt6-translations-l10n libqt6svg6
     portaudio19-dev libasound2-dev libjack-jackd2-dev
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
     libspandsp-dev libtiff-dev minimodem
     # screenshots of the dialog
-    xvfb x11-apps imagemagick
+    xvfb x11-apps imagemagick openbox xdotool
 )
 
 missing=()

@@ -26,7 +26,8 @@ TSAN_OPTIONS=halt_on_error=1 \
     build_and_test build/tsan "-L audio" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=thread -DCORVANE_BUILD_UI=OFF
 
 echo "== build/release"
-cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DCORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build build/release -j"$jobs"
 # Every trace format, in the libraries and the program alike.
 if grep -las -e 'bSendCnt=' -e 'CRC:0x' -e 'Offset=%d' -e 'Volume Set' -e 'dwUser =' \

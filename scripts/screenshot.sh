@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the dialog in a real X window under Xvfb, as on a desktop.
+# Takes docs/screenshot.png: the dialog in a real X window with its title bar (Xvfb and the
+# openbox window manager), after playing a 20-digit number so the status line shows its longest frame.
 # Usage: scripts/screenshot.sh [path to corvane]   (default: the release build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 app=${1:-build/release/ui/corvane}
 out=docs/screenshot.png
 work=$(mktemp -d)
-trap 'kill $app_pid $xvfb_pid 2>/dev/null || true; rm -rf "$work"' EXIT
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 
 # A silent ALSA device of its own, so the picture shows the dialog and no device message.
 echo 'pcm.!default { type null }' > "$work/asound.conf"
+export XDG_RUNTIME_DIR="$work/runtime" DISPLAY=:97
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
 
-display=:97
-Xvfb $display -screen 0 480x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb_pid=$!
+Xvfb "$DISPLAY" -screen 0 480x480x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 & pids+=($!)
+ALSA_CONFIG_PATH="$work/asound.conf" QT_QPA_PLATFORM=xcb "$app" >/dev/null 2>&1 & pids+=($!)
+window=$(xdotool search --sync --onlyvisible --name '^Corvane$' | head -n 1)
 sleep 1
-DISPLAY=$display ALSA_CONFIG_PATH="$work/asound.conf" QT_QPA_PLATFORM=xcb "$app" >/dev/null 2>&1 & app_pid=$!
-sleep 3
-DISPLAY=$display import -window root "$work/root.png"
-# Crop to the dialog: everything that is not the black root window.
+# The number field has the focus at start; Space on the Play button plays what was typed.
+xdotool type --window "$window" --delay 20 01234567890123456789
+xdotool key --window "$window" Tab space
+sleep 1
+import -window root "$work/root.png"
+# Crop to the dialog and its frame: everything that is not the black root window.
 convert "$work/root.png" -trim +repage "$out"
 echo "wrote $out"

@@ -67,9 +67,25 @@ DialogTemplate LoadDialogTemplate(const QString& resourcePath)
 
 QIcon LoadTemplateIcon(const DialogTemplate& dialogTemplate, const QString& iconName)
 {
+    // A bitmap keeps the look of its own size; every other size a desktop or a pixel ratio of 2
+    // asks for is drawn from the SVG, not blown up from a bitmap.
+    constexpr int kDrawnSizes[] = {16, 24, 32, 48, 64, 128, 256};
     QIcon icon;
-    for (const QString& file : dialogTemplate.iconFiles.value(iconName))
-        icon.addPixmap(QPixmap(":/corvane/" + file));
+    QIcon drawing;
+    QList<int> bitmapSizes;
+    for (const QString& file : dialogTemplate.iconFiles.value(iconName)) {
+        if (file.endsWith(QLatin1String(".svg"))) {
+            drawing = QIcon(":/corvane/" + file);
+            continue;
+        }
+        const QPixmap bitmap(":/corvane/" + file);
+        icon.addPixmap(bitmap);
+        bitmapSizes << bitmap.width();
+    }
+    for (const int size : kDrawnSizes) {
+        if (!drawing.isNull() && !bitmapSizes.contains(size))
+            icon.addPixmap(drawing.pixmap(QSize(size, size), 1.0));
+    }
     return icon;
 }
 

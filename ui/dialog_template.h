@@ -43,7 +43,8 @@ struct DialogTemplate {
 // is missing or malformed is a build fault, so it aborts with a message.
 DialogTemplate LoadDialogTemplate(const QString& resourcePath);
 
-// The icon named in the template, with every size it lists.
+// The icon named in the template: its drawing (an SVG, for any size) and its bitmaps, each used
+// as it is for its own size at a pixel ratio of 1.
 QIcon LoadTemplateIcon(const DialogTemplate& dialogTemplate, const QString& iconName);
 
 // Converts dialog units to pixels for a font: horizontally a quarter of its average character

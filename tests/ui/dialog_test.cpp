@@ -190,6 +190,31 @@ private slots:
         QCOMPARE(m_prompts.saveFolders, QStringList({QString(), other.path(), other.path(), m_dir.path()}));
     }
 
+    void iconsKeepTheirBitmapAtOneAndAreDrawnAfresh_data()
+    {
+        QTest::addColumn<bool>("play");
+        QTest::addColumn<QString>("bitmap");
+        QTest::addColumn<QString>("drawing");
+        QTest::newRow("IDI_PLAY") << true << ":/corvane/play_32.xpm" << ":/corvane/play.svg";
+        QTest::newRow("IDI_APP") << false << ":/corvane/app_32.xpm" << ":/corvane/app.svg";
+    }
+
+    void iconsKeepTheirBitmapAtOneAndAreDrawnAfresh()
+    {
+        QFETCH(bool, play);
+        QFETCH(QString, bitmap);
+        QFETCH(QString, drawing);
+        const QIcon icon = play ? Item<QPushButton>(IDC_PLAY)->icon() : m_pDlg->windowIcon();
+        const QImage original = QImage(bitmap).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.pixmap(QSize(32, 32), 1.0).toImage().convertToFormat(QImage::Format_ARGB32), original);
+        QImage twice = icon.pixmap(QSize(32, 32), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        twice.setDevicePixelRatio(1.0);
+        const QPixmap drawn = QIcon(drawing).pixmap(QSize(64, 64), 1.0);
+        QVERIFY(!drawn.isNull());  // the SVG icon engine is installed
+        QCOMPARE(twice, drawn.toImage().convertToFormat(QImage::Format_ARGB32));  // not the bitmap blown up
+        QVERIFY(!icon.pixmap(QSize(256, 256), 1.0).isNull());
+    }
+
     void radioButtonsSwitchTheInputAndTheNumberKeepsItsText()
     {
         TypeNumber("0312345678");
