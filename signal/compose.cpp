@@ -1,7 +1,6 @@
 #include "compose.h"
 
 #include "frame.h"
-#include "wave_file.h"
 
 namespace corvane {
 
@@ -17,7 +16,7 @@ ComposeOutcome TooLong(std::size_t nTextBytes)
 
 ComposeOutcome ComposeSignal(ComposeMode mode, const std::string& path,
                              const NotificationRequest& request, SampleBuffer& buffer,
-                             const StatusLineSink& setStatusLine)
+                             const StatusLineSink& setStatusLine, const FileReplacer& replaceFile)
 {
     const std::optional<SignalFrame> frame = BuildFrame(request);
     // Checked before the status line changes, so a refused request leaves no trace at all.
@@ -28,7 +27,7 @@ ComposeOutcome ComposeSignal(ComposeMode mode, const std::string& path,
     ComposeOutcome outcome;
     outcome.Offset = *SynthesizeSignal(*frame, buffer);
     if (mode == ComposeMode::Save)
-        outcome.status = WriteWaveFile(path, buffer);
+        outcome.status = WriteWaveFile(path, buffer, replaceFile);
     return outcome;
 }
 

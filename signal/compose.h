@@ -4,6 +4,7 @@
 #include "request.h"
 #include "status.h"
 #include "synthesis.h"
+#include "wave_file.h"
 
 #include <functional>
 #include <string>
@@ -24,11 +25,12 @@ struct ComposeOutcome {
 };
 
 // Builds the frame for request, hands its hexadecimal text to setStatusLine, synthesises the
-// samples into buffer and, in Save mode, writes them to path (ignored in Play mode).
+// samples into buffer and, in Save mode, writes them to path as a WAVE file through replaceFile
+// (path and replaceFile are not used in Play mode).
 // A request that cannot be framed or synthesised composes nothing: Offset 0, buffer and status
 // line untouched. A failed save still leaves the new text and samples, as for a play.
 ComposeOutcome ComposeSignal(ComposeMode mode, const std::string& path,
                              const NotificationRequest& request, SampleBuffer& buffer,
-                             const StatusLineSink& setStatusLine);
+                             const StatusLineSink& setStatusLine, const FileReplacer& replaceFile = {});
 
 }  // namespace corvane

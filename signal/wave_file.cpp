@@ -2,10 +2,7 @@
 
 #include <array>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <random>
 
 namespace corvane {
 
@@ -62,61 +59,25 @@ std::array<unsigned char, kWaveHeaderBytes> MakeHeader(std::uint32_t dataBytes)
     return writer.Header();
 }
 
-Status SaveFailure(const std::string& path, const std::string& reason)
-{
-    return Status::Failure("ファイル「" + path + "」を保存できませんでした: " + reason);
-}
-
-// Opens a new file beside path under a name no other file has; nullptr with errno set on failure.
-std::FILE* CreateTemporaryBeside(const std::string& path, std::string& tempPath)
-{
-    std::random_device random;
-    int nErrno = EEXIST;
-    for (int attempt = 0; attempt < 16 && nErrno == EEXIST; ++attempt) {
-        char szSuffix[32];
-        std::snprintf(szSuffix, sizeof szSuffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        tempPath = path + szSuffix;
-        // "x": never reuse, and so never truncate, a file that is already there.
-        if (std::FILE* pFile = std::fopen(tempPath.c_str(), "wbx"))
-            return pFile;
-        nErrno = errno;
-    }
-    errno = nErrno;
-    return nullptr;
-}
-
 }  // namespace
 
-Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer)
+std::vector<std::uint8_t> WaveFileBytes(const SampleBuffer& buffer)
 {
-    if (buffer.Offset < 0 || buffer.Offset > kBufferSamples)
-        return SaveFailure(path, "信号の長さが不正です");
     const auto dataBytes = static_cast<std::uint32_t>(buffer.Offset) * kBlockAlign;
     const auto header = MakeHeader(dataBytes);
+    std::vector<std::uint8_t> bytes(header.begin(), header.end());
+    const auto* pSamples = reinterpret_cast<const std::uint8_t*>(buffer.samples.data());
+    bytes.insert(bytes.end(), pSamples, pSamples + dataBytes);
+    return bytes;
+}
 
-    std::string tempPath;
-    std::FILE* pFile = CreateTemporaryBeside(path, tempPath);
-    if (pFile == nullptr)
-        return SaveFailure(path, std::strerror(errno));
-
-    // errno, or EIO where the library failed without saying why.
-    const auto reason = [] { return errno != 0 ? errno : EIO; };
-    int nErrno = 0;
-    errno = 0;
-    if (std::fwrite(header.data(), 1, header.size(), pFile) != header.size() ||
-        std::fwrite(buffer.samples.data(), 1, dataBytes, pFile) != dataBytes ||
-        std::fflush(pFile) != 0)
-        nErrno = reason();
-    // A full disk may only show when the last buffered bytes go out at close.
-    errno = 0;
-    if (std::fclose(pFile) != 0 && nErrno == 0)
-        nErrno = reason();
-    if (nErrno == 0 && std::rename(tempPath.c_str(), path.c_str()) != 0)
-        nErrno = reason();
-    if (nErrno == 0)
-        return Status();
-    std::remove(tempPath.c_str());
-    return SaveFailure(path, std::strerror(nErrno));
+Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer, const FileReplacer& replaceFile)
+{
+    if (buffer.Offset < 0 || buffer.Offset > kBufferSamples)
+        return Status::Failure("ファイル「" + path + "」を保存できませんでした（信号の長さが不正です）。");
+    if (!replaceFile)
+        return Status::Failure("ファイル「" + path + "」を保存できませんでした（書き込み手段がありません）。");
+    return replaceFile(path, WaveFileBytes(buffer));
 }
 
 }  // namespace corvane

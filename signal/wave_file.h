@@ -5,16 +5,25 @@
 #include "synthesis.h"
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
 inline constexpr int kWaveHeaderBytes = 44;
 
-// Writes the 44-byte header and buffer's first Offset samples (0 to kBufferSamples) to path,
-// nothing else. The file is written beside the target under another name and renamed over it
-// only when whole, so on failure an existing file is untouched and no partial file is left;
-// the failure's message names the path and the system's reason.
-Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer);
+// Puts bytes into the file at path, whole or not at all, and says why not; the front ends give
+// the platform's safe save.
+using FileReplacer = std::function<Status(const std::string& path, std::span<const std::uint8_t> bytes)>;
+
+// Returns the file's content: the 44-byte header and buffer's first Offset samples
+// (0 to kBufferSamples), little-endian, nothing else.
+std::vector<std::uint8_t> WaveFileBytes(const SampleBuffer& buffer);
+
+// Hands path and WaveFileBytes(buffer) to replaceFile and returns its outcome; a buffer whose
+// Offset is out of range, or an empty replaceFile, is refused without writing anything.
+Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer, const FileReplacer& replaceFile);
 
 }  // namespace corvane

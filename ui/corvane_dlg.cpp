@@ -4,6 +4,7 @@
 #include "code_page_932.h"
 #include "resource.h"
 #include "signal/trace.h"
+#include "storage/safe_save.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -461,7 +462,7 @@ void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
     }
     const ComposeOutcome outcome =
         ComposeSignal(ComposeMode::Save, QFile::encodeName(*path).toStdString(), request, *pBuffer,
-                      [this](const std::string& text) { SetFrameText(text); });
+                      [this](const std::string& text) { SetFrameText(text); }, SaveFileSafely);
     if (!outcome.status.IsOk())
         m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
 }

@@ -16,12 +16,34 @@ void UseFaceOf(QWidget* pParent, QWidget& box)
 
 void ShowOkBox(QWidget* pParent, QMessageBox::Icon icon, const QString& text)
 {
-    QMessageBox box(icon, QString::fromLatin1(kApplicationName), text, QMessageBox::Ok, pParent);
+    QMessageBox box(icon, QString::fromLatin1(kApplicationName), WithLineBreaks(text), QMessageBox::Ok, pParent);
     UseFaceOf(pParent, box);
     box.exec();
 }
 
 }  // namespace
+
+QString WithLineBreaks(const QString& text)
+{
+    constexpr int kLongestRun = 20;
+    constexpr QChar kZeroWidthSpace(0x200B);
+    QString result;
+    int run = 0;
+    for (const QChar ch : text) {
+        if (ch.isSpace())
+            run = 0;
+        else if (++run > kLongestRun) {
+            result += kZeroWidthSpace;
+            run = 1;
+        }
+        result += ch;
+        if (ch == QLatin1Char('/')) {
+            result += kZeroWidthSpace;
+            run = 0;
+        }
+    }
+    return result;
+}
 
 void CDialogPrompts::ShowMessage(QWidget* pParent, const QString& text)
 {

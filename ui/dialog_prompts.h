@@ -30,4 +30,8 @@ public:
     virtual std::optional<QString> AskSavePath(QWidget* pParent, const QString& folder);
 };
 
+// Returns text with a line-break opportunity after every "/" and within every run of more than
+// 20 characters that has none, so that a long path wraps inside a box instead of widening it.
+QString WithLineBreaks(const QString& text);
+
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "signal/compose.h"
 #include "signal/frame.h"
 #include "signal_test_support.h"
+#include "storage/safe_save.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST_F(ComposeSignalTest, PlayReplacesTheStatusLineBeforeSynthesisAndWritesNoFil
 {
     TempDir dir;
     const ComposeOutcome outcome =
-        ComposeSignal(ComposeMode::Play, dir.File("x.wav"), Reason('C'), *m_buffer, Sink());
+        ComposeSignal(ComposeMode::Play, dir.File("x.wav"), Reason('C'), *m_buffer, Sink(), SaveFileSafely);
     EXPECT_TRUE(outcome.status.IsOk());
     EXPECT_EQ(outcome.Offset, 14800);
     EXPECT_EQ(m_buffer->Offset, 14800);
@@ -56,7 +57,7 @@ TEST_F(ComposeSignalTest, SaveWritesTheSignalInTheBuffer)
 {
     TempDir dir;
     const ComposeOutcome outcome =
-        ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number("0312345678"), *m_buffer, Sink());
+        ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number("0312345678"), *m_buffer, Sink(), SaveFileSafely);
     ASSERT_TRUE(outcome.status.IsOk()) << outcome.status.Message();
     EXPECT_EQ(outcome.Offset, 16600);
     const auto bytes = ReadFile(dir.File("x.wav"));
@@ -68,7 +69,7 @@ TEST_F(ComposeSignalTest, FailedSaveStillShowsTheNewFrameAndSignal)
 {
     TempDir dir;
     const std::string path = dir.File("missing/x.wav");
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, Reason('P'), *m_buffer, Sink());
+    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, Reason('P'), *m_buffer, Sink(), SaveFileSafely);
     EXPECT_FALSE(outcome.status.IsOk());
     EXPECT_NE(outcome.status.Message().find(path), std::string::npos);
     EXPECT_EQ(outcome.Offset, 14800);
@@ -82,7 +83,7 @@ TEST_F(ComposeSignalTest, TextTooLongForFrameOrBufferComposesNothing)
     for (const std::size_t n : {std::size_t{168}, kMaxFrameTextBytes, kMaxFrameTextBytes + 1}) {
         TempDir dir;
         const ComposeOutcome outcome =
-            ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number(test::Digits(n)), *m_buffer, Sink());
+            ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number(test::Digits(n)), *m_buffer, Sink(), SaveFileSafely);
         EXPECT_FALSE(outcome.status.IsOk()) << n;
         EXPECT_EQ(outcome.Offset, 0) << n;
         EXPECT_EQ(m_nStatusCalls, 0) << n;
@@ -90,7 +91,7 @@ TEST_F(ComposeSignalTest, TextTooLongForFrameOrBufferComposesNothing)
         EXPECT_EQ(m_buffer->samples[5000], 77) << n;
         EXPECT_TRUE(dir.Entries().empty()) << n;
     }
-    EXPECT_EQ(ComposeSignal(ComposeMode::Play, "", Number(test::Digits(167)), *m_buffer, Sink()).Offset,
+    EXPECT_EQ(ComposeSignal(ComposeMode::Play, "", Number(test::Digits(167)), *m_buffer, Sink(), SaveFileSafely).Offset,
               kBufferSamples);
 }
 

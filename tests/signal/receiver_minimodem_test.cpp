@@ -1,5 +1,6 @@
 // An independent receiver: minimodem's 1200 baud FSK demodulator, reading our WAVE files.
 #include "signal/compose.h"
+#include "storage/safe_save.h"
 #include "signal/frame.h"
 #include "signal_test_support.h"
 
@@ -35,7 +36,7 @@ TEST_P(MinimodemReceiverTest, ReceivesTheFrameByteForByte)
     const std::string path = dir.File("signal.wav");
     auto buffer = std::make_unique<SampleBuffer>();
     iWaveFormValue = *AmplitudeFromStep(4);
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, [](const std::string&) {});
+    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, [](const std::string&) {}, SaveFileSafely);
     ASSERT_TRUE(outcome.status.IsOk()) << outcome.status.Message();
 
     const auto received = MinimodemReceive(path);

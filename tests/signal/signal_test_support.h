@@ -3,6 +3,7 @@
 
 #include "signal/frame.h"
 #include "signal/synthesis.h"
+#include "support/temp_files.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,24 +33,5 @@ NotificationRequest Reason(char letter);
 
 // Composes request at amplitude step into a fresh heap buffer.
 std::unique_ptr<SampleBuffer> Synthesize(const NotificationRequest& request, int step);
-
-// A fresh directory that is removed, with its content, when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-    // Names of the entries in the directory, sorted.
-    std::vector<std::string> Entries() const;
-
-private:
-    std::string m_path;
-};
-
-std::vector<std::uint8_t> ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace corvane::test

@@ -3,6 +3,7 @@
 #include "signal/compose.h"
 #include "signal/frame.h"
 #include "signal/wave_file.h"
+#include "storage/safe_save.h"
 #include "support/alsa_test_config.h"
 #include "ui/corvane_app.h"
 #include "ui/corvane_dlg.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -349,7 +351,7 @@ private slots:
         iWaveFormValue = *AmplitudeFromStep(6);
         const NotificationRequest request{InformationKind::CallerNumber, "0312345678"};
         ComposeSignal(ComposeMode::Save, QFile::encodeName(m_dir.filePath("reference.wav")).toStdString(), request,
-                      *reference, [](const std::string&) {});
+                      *reference, [](const std::string&) {}, SaveFileSafely);
         QFile saved(m_dir.filePath("dialog"));
         QFile expected(m_dir.filePath("reference.wav"));
         QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
@@ -397,6 +399,17 @@ private slots:
         m_pDlg.reset();
         QTest::qWait(50);  // a notice queued for the dialog must not reach it
         QCOMPARE(PlaybackBuffer(), nullptr);
+    }
+
+    void longPathsWrapInsideABox()
+    {
+        const QString path = QStringLiteral("/home/tester/") + QString(255, QLatin1Char('n')) +
+                             QStringLiteral("/deeper/") + QString(200, QLatin1Char('x')) + QStringLiteral(".wav");
+        const QString text = QStringLiteral("ファイル「%1」を保存できませんでした（読み取り専用のファイルです）。").arg(path);
+        const QString wrapped = WithLineBreaks(text);
+        QCOMPARE(QString(wrapped).remove(QChar(0x200B)), text);
+        const QRect laidOut = QFontMetrics(m_pDlg->font()).boundingRect(QRect(0, 0, 400, 100000), Qt::TextWordWrap, wrapped);
+        QVERIFY2(laidOut.width() <= 400, qPrintable(QString::number(laidOut.width())));
     }
 
     void realExitBoxAsksInJapaneseWithNoAsDefault()
