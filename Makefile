@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build bench screenshot clean
+.PHONY: run test deps build bench latency screenshot clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,6 +25,12 @@ bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
 	@cmake --build build/bench -j$(JOBS) --target corvane_bench
 	build/bench/bench/corvane_bench
+
+# Needs a PulseAudio server binary (pulseaudio, pulseaudio-utils, libasound2-plugins).
+latency: deps
+	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
+	@cmake --build build/bench -j$(JOBS) --target corvane_playback_latency
+	@bash scripts/check-playback-latency.sh build/bench
 
 clean:
 	rm -rf build

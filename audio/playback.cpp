@@ -3,134 +3,192 @@
 #include "signal/trace.h"
 
 #include <alsa/asoundlib.h>
-#include <jack/jack.h>
-#include <portaudio.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace corvane {
 
 namespace {
 
-constexpr std::uint16_t kChannels = 1;
-constexpr std::uint16_t kBitsPerSample = 16;
-constexpr std::uint16_t kBlockAlign = kChannels * kBitsPerSample / 8;
-constexpr std::uint32_t kFullLevel = 0xFFFF;
+using namespace std::chrono_literals;
 
-// What the device plays: data, length in bytes, and dwUser, which is 1 once the reset of
-// shutdown has begun.
+constexpr unsigned kChannels = 1;
+constexpr std::uint32_t kBlockAlign = kChannels * 2;
+constexpr std::uint32_t kFullLevel = 0xFFFF;
+// Short enough that the tone starts and the notice comes promptly, also through a sound server;
+// long enough that a busy desktop does not underrun.
+constexpr unsigned kDeviceLatencyUs = 80000;
+// Samples written at a time: a volume change or a reset is heard within one of these.
+constexpr int kChunkFrames = kSampleRate / 100;
+// How long ClosePlayback waits for a play to end before leaving it to end by itself.
+constexpr auto kCloseWait = 500ms;
+
+// What the device plays: its length in bytes and dwUser, which is 1 once the reset of shutdown
+// has begun.
 struct WaveHeader {
-    const std::int16_t* lpData = nullptr;
     std::atomic<std::uint32_t> dwBufferLength{0};
-    std::uint32_t dwFlags = 0;
-    std::uint32_t dwLoops = 0;
     std::atomic<long> dwUser{0};
 };
 
+// One play: its own copy of the samples and everything its threads share, so that a play stuck
+// in a device call can be left behind without touching anything that goes away.
+struct PlaySession {
+    std::vector<std::int16_t> samples;
+    DoneTarget doneTarget;
+    std::atomic<bool> bAbort{false};
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool bNotified = false;  // its one completion notice has been given
+    bool bFinished = false;  // its player thread is done with the device
+};
+
 struct Playback {
-    bool bPortAudio = false;  // Pa_Initialize succeeded
-    PaStream* pDevice = nullptr;
-    std::string strDeviceError;
-    WaveHeader header;
     std::unique_ptr<SampleBuffer> buffer;
+    std::string strDeviceError;  // empty when the device opened
+    WaveHeader header;
     DoneTarget doneTarget;
     std::uint32_t dwLastVolume = 0;
-    // Shared with the audio thread, lock-free.
-    std::atomic<std::uint32_t> gain{kFullLevel};  // 0 silence to 0xFFFF unity
-    std::atomic<std::uint32_t> nFramesPlayed{0};
-    std::atomic<bool> bPending{false};  // a play whose completion notice has not come yet
+    std::atomic<std::uint32_t> gain{kFullLevel};  // 0 silence to 0xFFFF unity, read by the player
+    std::shared_ptr<PlaySession> session;         // the last play, pending or not
 };
 
 Playback g_playback;
 
-static_assert(std::atomic<std::uint32_t>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
-
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-void IgnoreJackMessage(const char*) {}
 
-// Copies the next samples, scaled by the gain; nothing here allocates, locks or logs.
-int StreamCallback(const void*, void* pOutput, unsigned long nFrames, const PaStreamCallbackTimeInfo*,
-                   PaStreamCallbackFlags, void*)
+// Gives the session's one notice, whoever comes first: the player, the watchdog or the reset.
+void Notify(PlaySession& session, const Status& outcome)
 {
-    auto* pOut = static_cast<std::int16_t*>(pOutput);
-    const std::uint32_t length = g_playback.header.dwBufferLength.load(std::memory_order_relaxed) / kBlockAlign;
-    std::uint32_t played = g_playback.nFramesPlayed.load(std::memory_order_relaxed);
-    const auto gain = static_cast<std::int32_t>(g_playback.gain.load(std::memory_order_relaxed));
-    const std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(nFrames), length - played);
-    const std::int16_t* pIn = g_playback.header.lpData + played;
-    for (std::uint32_t i = 0; i < count; ++i)
-        pOut[i] = static_cast<std::int16_t>(pIn[i] * gain / static_cast<std::int32_t>(kFullLevel));
-    for (std::uint32_t i = count; i < nFrames; ++i)
-        pOut[i] = 0;
-    played += count;
-    g_playback.nFramesPlayed.store(played, std::memory_order_relaxed);
-    return played >= length ? paComplete : paContinue;
+    std::lock_guard lock(session.mutex);
+    if (session.bNotified)
+        return;
+    session.bNotified = true;
+    // The notice runs under the lock, so that ClosePlayback cannot return while it runs.
+    OnWaveDone(nullptr, kWomDone, reinterpret_cast<std::uintptr_t>(&session),
+               reinterpret_cast<std::uintptr_t>(&g_playback.header), 0, outcome);
+    session.changed.notify_all();
 }
 
-// Raised by PortAudio when the stream stops: the samples ran out, the reset aborted it, or the
-// device failed. The exchange keeps it to one notice per play.
-void StreamFinished(void*)
+void MarkFinished(PlaySession& session)
 {
-    if (g_playback.bPending.exchange(false))
-        OnWaveDone(g_playback.pDevice, kWomDone, 0, reinterpret_cast<std::uintptr_t>(&g_playback.header), 0);
+    std::lock_guard lock(session.mutex);
+    session.bFinished = true;
+    session.changed.notify_all();
 }
 
-Status OpenDevice()
+// Opens the default device for the signal's format; 0 or a negative ALSA error.
+int OpenDevice(snd_pcm_t** ppPcm)
 {
-    // ALSA and JACK report every probe they make on stderr; a user who starts the tool from
-    // a terminal should see nothing unless something is wrong, and we report that ourselves.
-    snd_lib_error_set_handler(IgnoreAlsaError);
-    jack_set_error_function(IgnoreJackMessage);
-    jack_set_info_function(IgnoreJackMessage);
-    setenv("JACK_NO_START_SERVER", "1", 0);
+    int err = snd_pcm_open(ppPcm, "default", SND_PCM_STREAM_PLAYBACK, 0);
+    if (err < 0)
+        return err;
+    err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, kSampleRate,
+                             1, kDeviceLatencyUs);
+    if (err < 0)
+        snd_pcm_close(*ppPcm);
+    return err;
+}
 
-    PaError err = Pa_Initialize();
-    if (err != paNoError)
-        return Status::Failure(Pa_GetErrorText(err));
-    g_playback.bPortAudio = true;
+std::string DeviceErrorText(int err)
+{
+    return snd_strerror(err);
+}
 
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-    if (device == paNoDevice)
-        return Status::Failure("既定の出力デバイスがありません");
-    PaStreamParameters output{};
-    output.device = device;
-    output.channelCount = kChannels;
-    output.sampleFormat = paInt16;
-    output.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighOutputLatency;
-    err = Pa_OpenStream(&g_playback.pDevice, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
-                        paNoFlag, StreamCallback, nullptr);
-    if (err == paNoError)
-        err = Pa_SetStreamFinishedCallback(g_playback.pDevice, StreamFinished);
-    if (err != paNoError) {
-        if (g_playback.pDevice != nullptr)
-            Pa_CloseStream(g_playback.pDevice);
-        g_playback.pDevice = nullptr;
-        return Status::Failure(Pa_GetErrorText(err));
+// Writes samples scaled by the live gain; 0, or the negative ALSA error that cut it short.
+int WriteSamples(snd_pcm_t* pPcm, PlaySession& session)
+{
+    std::int16_t chunk[kChunkFrames];
+    std::size_t position = 0;
+    while (position < session.samples.size()) {
+        if (session.bAbort.load())
+            return 0;
+        const auto gain = static_cast<std::int32_t>(g_playback.gain.load(std::memory_order_relaxed));
+        const std::size_t count = std::min<std::size_t>(kChunkFrames, session.samples.size() - position);
+        for (std::size_t i = 0; i < count; ++i)
+            chunk[i] = static_cast<std::int16_t>(session.samples[position + i] * gain / static_cast<std::int32_t>(kFullLevel));
+        std::size_t written = 0;
+        while (written < count) {
+            const snd_pcm_sframes_t n = snd_pcm_writei(pPcm, chunk + written, count - written);
+            if (n == -EINTR || n == -EAGAIN)
+                continue;
+            // An underrun would put a gap into the signal: it did not go out whole.
+            if (n <= 0)
+                return n < 0 ? static_cast<int>(n) : -EIO;
+            written += static_cast<std::size_t>(n);
+        }
+        position += count;
     }
-    return Status();
+    return 0;
+}
+
+void RunPlayer(std::shared_ptr<PlaySession> session)
+{
+    snd_pcm_t* pPcm = nullptr;
+    int err = OpenDevice(&pPcm);
+    if (err < 0) {
+        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスを開けません（" +
+                                         DeviceErrorText(err) + "）。"));
+        MarkFinished(*session);
+        return;
+    }
+    err = WriteSamples(pPcm, *session);
+    if (err == 0 && session->bAbort.load())
+        snd_pcm_drop(pPcm);  // the reset: silence at once
+    else if (err == 0)
+        err = snd_pcm_drain(pPcm);  // returns when the last sample has been played
+    snd_pcm_close(pPcm);
+    if (err < 0)
+        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスが止まりました（" +
+                                         DeviceErrorText(err) + "）。"));
+    else
+        Notify(*session, Status());
+    MarkFinished(*session);
+}
+
+void RunWatchdog(std::shared_ptr<PlaySession> session, std::chrono::steady_clock::duration allowed)
+{
+    std::unique_lock lock(session->mutex);
+    if (session->changed.wait_for(lock, allowed, [&] { return session->bNotified; }))
+        return;
+    lock.unlock();
+    session->bAbort = true;
+    Notify(*session, Status::Failure("音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
+                                     "もう一度再生してください。"));
 }
 
 }  // namespace
 
 Status OpenPlayback(DoneTarget doneTarget)
 {
+    // A user who starts the tool from a terminal should see nothing unless something is wrong,
+    // and that we report ourselves.
+    snd_lib_error_set_handler(IgnoreAlsaError);
     g_playback.doneTarget = std::move(doneTarget);
+    g_playback.header.dwUser = 0;
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
         return Status::Failure("音声バッファを確保できません");
-    g_playback.header.lpData = g_playback.buffer->samples.data();
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
-    g_playback.header.dwUser = 0;
 
-    const Status status = OpenDevice();
-    if (status.IsOk())
-        return status;
-    g_playback.strDeviceError = "音声出力デバイスを開けません: " + status.Message();
+    snd_pcm_t* pPcm = nullptr;
+    const int err = OpenDevice(&pPcm);
+    if (err == 0) {
+        snd_pcm_close(pPcm);
+        return Status();
+    }
+    g_playback.strDeviceError = "音声出力デバイスを開けません: " + DeviceErrorText(err);
     return Status::Failure(g_playback.strDeviceError);
 }
 
@@ -143,33 +201,37 @@ Status PlaySignal(int offset)
 {
     if (!g_playback.buffer)
         return Status::Failure("音声バッファがありません");
-    if (g_playback.pDevice == nullptr)
+    if (!g_playback.strDeviceError.empty())
         return Status::Failure(g_playback.strDeviceError);
     if (offset < 0 || offset > kBufferSamples)
         return Status::Failure("信号の長さが不正です");
-
-    // The stream of the last play ended itself and must be stopped before it starts again.
-    if (Pa_IsStreamStopped(g_playback.pDevice) == 0)
-        Pa_StopStream(g_playback.pDevice);
-    g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
-    g_playback.nFramesPlayed = 0;
-    g_playback.bPending = true;
-    const PaError err = Pa_StartStream(g_playback.pDevice);
-    if (err != paNoError) {
-        g_playback.bPending = false;
-        return Status::Failure(std::string("再生を開始できません: ") + Pa_GetErrorText(err));
+    if (g_playback.session) {
+        std::lock_guard lock(g_playback.session->mutex);
+        if (!g_playback.session->bNotified)
+            return Status::Failure("前の再生が終わっていません");
     }
+
+    g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
+    auto session = std::make_shared<PlaySession>();
+    session->samples.assign(g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset);
+    session->doneTarget = g_playback.doneTarget;
+    g_playback.session = session;
+    const auto allowed = std::chrono::milliseconds(1000LL * offset / kSampleRate + kStallMarginMs);
+    // Neither thread is ever joined: one stuck in the device must not hold anyone else up.
+    std::thread(RunPlayer, session).detach();
+    std::thread(RunWatchdog, session, allowed).detach();
     return Status();
 }
 
-void OnWaveDone(void*, unsigned message, std::uintptr_t, [[maybe_unused]] std::uintptr_t param1,
-                [[maybe_unused]] std::uintptr_t param2)
+void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused]] std::uintptr_t param1,
+                [[maybe_unused]] std::uintptr_t param2, const Status& outcome)
 {
     if (message != kWomDone)
         return;
     const long dwUser = g_playback.header.dwUser;
-    if (g_playback.doneTarget)
-        g_playback.doneTarget(dwUser);
+    const auto* pSession = reinterpret_cast<const PlaySession*>(instance);
+    if (pSession != nullptr && pSession->doneTarget)
+        pSession->doneTarget(dwUser, outcome);
     CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser,
                   static_cast<unsigned>(param1), static_cast<unsigned>(param2));
 }
@@ -195,17 +257,18 @@ bool ApplyVolume(int position)
 void ClosePlayback()
 {
     g_playback.header.dwUser = 1;
-    if (g_playback.pDevice != nullptr) {
-        if (Pa_IsStreamStopped(g_playback.pDevice) == 0)
-            Pa_AbortStream(g_playback.pDevice);
-        Pa_CloseStream(g_playback.pDevice);
-        g_playback.pDevice = nullptr;
+    if (const std::shared_ptr<PlaySession> session = g_playback.session) {
+        session->bAbort = true;
+        {
+            std::unique_lock lock(session->mutex);
+            session->changed.wait_for(lock, kCloseWait, [&] { return session->bFinished; });
+        }
+        // A player stuck in the device is left to end by itself; the reset's notice is given here.
+        Notify(*session, Status());
+        std::lock_guard lock(session->mutex);
+        session->doneTarget = nullptr;
     }
-    if (g_playback.bPortAudio)
-        Pa_Terminate();
-    g_playback.bPortAudio = false;
-    g_playback.bPending = false;
-    g_playback.header.lpData = nullptr;
+    g_playback.session.reset();
     g_playback.buffer.reset();
     g_playback.doneTarget = nullptr;
     g_playback.strDeviceError.clear();

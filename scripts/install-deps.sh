@@ -7,7 +7,7 @@ packages=(
     # build
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libqt6svg6
-    portaudio19-dev libasound2-dev libjack-jackd2-dev
+    libasound2-dev
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev

@@ -65,9 +65,9 @@ std::vector<std::uint8_t> WaveFileBytes(const SampleBuffer& buffer)
 {
     const auto dataBytes = static_cast<std::uint32_t>(buffer.Offset) * kBlockAlign;
     const auto header = MakeHeader(dataBytes);
-    std::vector<std::uint8_t> bytes(header.begin(), header.end());
-    const auto* pSamples = reinterpret_cast<const std::uint8_t*>(buffer.samples.data());
-    bytes.insert(bytes.end(), pSamples, pSamples + dataBytes);
+    std::vector<std::uint8_t> bytes(header.size() + dataBytes);
+    std::memcpy(bytes.data(), header.data(), header.size());
+    std::memcpy(bytes.data() + header.size(), buffer.samples.data(), dataBytes);
     return bytes;
 }
 

@@ -6,13 +6,54 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QSocketNotifier>
 #include <QTranslator>
 
+#include <csignal>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace corvane {
+
+namespace {
+
+// The write end of the pipe through which a termination signal reaches the event loop.
+int g_nSignalFd = -1;
+
+void ForwardSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(g_nSignalFd, &byte, 1);
+}
+
+}  // namespace
+
+void EndOnTerminationSignals(QObject* pOwner)
+{
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        return;
+    g_nSignalFd = fds[0];
+    struct sigaction action {};
+    action.sa_handler = ForwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    // A sound device writing into a pipe whose reader went away must fail the play, not kill us.
+    std::signal(SIGPIPE, SIG_IGN);
+    auto* pNotifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, pOwner);
+    QObject::connect(pNotifier, &QSocketNotifier::activated, pOwner, [] {
+        // Every event loop ends, a message box's or the file dialog's too; nothing is asked.
+        QCoreApplication::exit(0);
+    });
+}
 
 int CCorvaneApp::Run(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    EndOnTerminationSignals(&app);
     // Not the executable's lower-case file name: the name the operator knows the tool by.
     QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));

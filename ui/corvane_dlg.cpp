@@ -192,9 +192,9 @@ int CCorvaneDlg::OnCreate()
     CORVANE_TRACE("WM_CREATE");
     // The completion notice comes on the audio thread: it only queues the play-ended handling,
     // and not at all once the reset of the dialog's destruction has begun (dwUser 1).
-    m_deviceStatus = OpenPlayback([this](long dwUser) {
+    m_deviceStatus = OpenPlayback([this](long dwUser, const Status& outcome) {
         if (dwUser == 0)
-            QMetaObject::invokeMethod(this, &CCorvaneDlg::OnPlayEnded, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, [this, outcome] { OnPlayEnded(outcome); }, Qt::QueuedConnection);
     });
     return 0;
 }
@@ -357,9 +357,12 @@ void CCorvaneDlg::OnClose(QCloseEvent* pEvent)
     pEvent->ignore();
 }
 
-void CCorvaneDlg::OnPlayEnded()
+void CCorvaneDlg::OnPlayEnded(const Status& outcome)
 {
     SetPlayState(PlayState::Ready);
+    // A play that did not go out whole must never pass for one that did.
+    if (!outcome.IsOk())
+        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.Message()));
 }
 
 void CCorvaneDlg::SetPlayState(PlayState state)
@@ -443,10 +446,8 @@ void CCorvaneDlg::PlayRequest(const NotificationRequest& request)
     }
     SetPlayState(PlayState::Playing);
     const Status status = PlaySignal(outcome.Offset);
-    if (!status.IsOk()) {
-        OnPlayEnded();
-        m_pPrompts->ShowFailure(this, QString::fromStdString(status.Message()));
-    }
+    if (!status.IsOk())
+        OnPlayEnded(status);
 }
 
 void CCorvaneDlg::SaveRequest(const NotificationRequest& request)

@@ -55,7 +55,7 @@ private:
     void OnHScroll(int position);
     void OnExit();
     void OnClose(QCloseEvent* pEvent);
-    void OnPlayEnded();
+    void OnPlayEnded(const Status& outcome);
     enum class PlayState { Ready, Playing, NoDevice };
     void SetPlayState(PlayState state);
     void UpdateInputEnables();

@@ -31,9 +31,10 @@ class Notices {
 public:
     DoneTarget Target()
     {
-        return [this](long dwUser) {
+        return [this](long dwUser, const Status& outcome) {
             std::lock_guard lock(m_mutex);
             m_users.push_back(dwUser);
+            m_outcomes.push_back(outcome.Message());
             m_changed.notify_all();
         };
     }
@@ -47,11 +48,18 @@ public:
         std::lock_guard lock(m_mutex);
         return m_users;
     }
+    // Each notice's outcome: empty for a play that went out whole or was reset.
+    std::vector<std::string> Outcomes()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_outcomes;
+    }
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<long> m_users;
+    std::vector<std::string> m_outcomes;
 };
 
 // The stretches of non-zero samples: each play's tones, whatever silence the device adds.
@@ -151,6 +159,7 @@ TEST_F(PlaybackTest, TwoPlaysInARowBothArriveWhole)
     const auto firstTones = ExpectedTones(first, 100);
     ASSERT_TRUE(PlaySignal(first).IsOk());
     ASSERT_TRUE(m_notices.WaitFor(1));
+    const auto firstRuns = ToneRuns(ReadSamples(m_capture));  // each play opens the device anew
 
     const int second = Compose({InformationKind::AbsenceReason, "S"});
     const auto secondTones = ExpectedTones(second, 100);
@@ -159,10 +168,9 @@ TEST_F(PlaybackTest, TwoPlaysInARowBothArriveWhole)
     ClosePlayback();
 
     EXPECT_EQ(m_notices.Users(), (std::vector<long>{0, 0}));
-    const auto runs = ToneRuns(ReadSamples(m_capture));
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0], firstTones);
-    EXPECT_EQ(runs[1], secondTones);
+    EXPECT_EQ(m_notices.Outcomes(), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(firstRuns, std::vector<std::vector<std::int16_t>>{firstTones});
+    EXPECT_EQ(ToneRuns(ReadSamples(m_capture)), std::vector<std::vector<std::int16_t>>{secondTones});
 }
 
 // Drains a pipe slowly on a thread of its own, so the device plays at about real time.
@@ -182,7 +190,19 @@ public:
         m_bStop = true;
         if (m_thread.joinable())
             m_thread.join();
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    // From now on reads nothing, as a consumer that hangs; the pipe stays open.
+    void Stall() { m_bStalled = true; }
+    // Closes the pipe, as a consumer that goes away.
+    void Vanish()
+    {
+        m_bStop = true;
+        if (m_thread.joinable())
+            m_thread.join();
         close(m_fd);
+        m_fd = -1;
     }
     bool WaitForTones()
     {
@@ -205,6 +225,10 @@ private:
     {
         char chunk[960];  // 10 ms of signal, read every 10 ms
         while (!m_bStop) {
+            if (m_bStalled) {
+                std::this_thread::sleep_for(10ms);
+                continue;
+            }
             pollfd pfd{m_fd, POLLIN, 0};
             if (poll(&pfd, 1, 10) > 0) {
                 const ssize_t n = read(m_fd, chunk, sizeof chunk);
@@ -219,6 +243,7 @@ private:
 
     int m_fd = -1;
     std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bStalled{false};
     std::atomic<long> m_nToneBytes{0};
     std::vector<char> m_bytes;  // the reading thread's until it is joined
     std::thread m_thread;
@@ -268,6 +293,55 @@ TEST_F(PacedPlaybackTest, AVolumeChangeIsHeardDuringThePlay)
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].front(), 32767);
     EXPECT_EQ(runs[0].back(), 32767 * 19660 / 0xFFFF);
+}
+
+TEST_F(PacedPlaybackTest, AStalledDeviceIsReportedAndNeitherPlayNorCloseWaitsForIt)
+{
+    m_reader->Stall();
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_notices.WaitFor(1));
+    const auto reported = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(reported, std::chrono::milliseconds(kStallMarginMs));
+    EXPECT_LT(reported, std::chrono::milliseconds(1000 * m_nOffset / kSampleRate + kStallMarginMs + 500));
+    EXPECT_NE(m_notices.Outcomes().at(0).find("音声出力デバイスが応答しません。"), std::string::npos)
+        << m_notices.Outcomes().at(0);
+
+    // The device is opened anew for the next play: once it works again, so does playing.
+    const auto working = m_capture.string() + ".working";
+    setenv("AUDIO_CAPTURE_FILE", working.c_str(), 1);
+    ApplyVolume(100);
+    const int offset = Compose({InformationKind::AbsenceReason, "P"});
+    const auto expected = ExpectedTones(offset, 100);
+    ASSERT_TRUE(PlaySignal(offset).IsOk());
+    ASSERT_TRUE(m_notices.WaitFor(2));
+    EXPECT_EQ(m_notices.Outcomes().at(1), "");
+    EXPECT_EQ(ToneRuns(ReadSamples(working)), std::vector<std::vector<std::int16_t>>{expected});
+    std::filesystem::remove(working);
+
+    const auto closing = std::chrono::steady_clock::now();
+    ClosePlayback();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 1s);
+    EXPECT_EQ(m_notices.Users(), (std::vector<long>{0, 0}));
+}
+
+TEST_F(PacedPlaybackTest, ClosingWhileTheDeviceHangsReturnsAtOnce)
+{
+    m_reader->Stall();
+    std::this_thread::sleep_for(200ms);  // the device's buffer is full: the player is stuck in it
+    const auto closing = std::chrono::steady_clock::now();
+    ClosePlayback();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 1s);
+    EXPECT_EQ(m_notices.Users(), std::vector<long>{1});
+    EXPECT_EQ(m_notices.Outcomes(), std::vector<std::string>{""});
+}
+
+TEST_F(PacedPlaybackTest, ADeviceThatGoesAwayCutsThePlayShortAndSaysSo)
+{
+    m_reader->Vanish();
+    ASSERT_TRUE(m_notices.WaitFor(1));
+    EXPECT_EQ(m_notices.Users(), std::vector<long>{0});
+    EXPECT_NE(m_notices.Outcomes().at(0).find("再生が途中で終わりました。"), std::string::npos)
+        << m_notices.Outcomes().at(0);
 }
 
 TEST_F(PlaybackTest, PlayWithoutAnOpenDeviceFailsWithoutANotice)

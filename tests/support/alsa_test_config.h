@@ -6,7 +6,8 @@
 
 namespace corvane::test {
 
-// An ALSA default device that writes the raw bytes it plays to $AUDIO_CAPTURE_FILE.
+// An ALSA default device that writes the raw bytes it plays to $AUDIO_CAPTURE_FILE, anew at
+// every opening: the file holds the last play.
 inline constexpr char kCaptureDevice[] =
     "type file slave.pcm { type null } format raw "
     "file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";

@@ -241,6 +241,25 @@ private slots:
         QVERIFY(m_prompts.messages.isEmpty());
     }
 
+    void aPlayThatFailsIsReportedAndPlayComesBack()
+    {
+        // The device is opened anew for every play; this time it cannot write where it should.
+        const QByteArray capture = qgetenv("AUDIO_CAPTURE_FILE");
+        qputenv("AUDIO_CAPTURE_FILE", QFile::encodeName(m_dir.filePath("missing/capture.raw")));
+        TypeNumber("0312345678");
+        Click(IDC_PLAY);
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+        qputenv("AUDIO_CAPTURE_FILE", capture);
+        QCOMPARE(m_prompts.failures.size(), 1);
+        QVERIFY2(m_prompts.failures[0].startsWith(QStringLiteral("再生が途中で終わりました。")),
+                 qPrintable(m_prompts.failures[0]));
+        m_prompts.failures.clear();
+
+        Click(IDC_PLAY);  // and works again as soon as the device does
+        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
+        QVERIFY(m_prompts.failures.isEmpty());
+    }
+
     void numberIsCheckedByItsLengthInBytes_data()
     {
         QTest::addColumn<QString>("typed");
