@@ -1,7 +1,7 @@
 #include "corvane_dlg.h"
 
 #include "audio/playback.h"
-#include "code_page_932.h"
+#include "request/request_checks.h"
 #include "resource.h"
 #include "signal/trace.h"
 #include "storage/safe_save.h"
@@ -28,9 +28,6 @@ namespace corvane {
 
 namespace {
 
-// The number field is read into a 255-byte area; a caller number has at most 20 digits.
-constexpr std::size_t kMaxNumberFieldBytes = 255;
-constexpr std::size_t kMaxNumberDigits = 20;
 // The longest frame the dialog composes: 13 bytes of framing around the longest number.
 constexpr int kLongestFrameBytes = 13 + static_cast<int>(kMaxNumberDigits);
 // The space QLineEdit keeps between its frame and its text, on each side.
@@ -412,12 +409,13 @@ void CCorvaneDlg::SendSignal(ComposeMode mode)
     NotificationRequest request;
     if (m_nInfoKind == 0) {
         const QString number = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text();
-        request = {InformationKind::CallerNumber, ToCodePage932(number, kMaxNumberFieldBytes)};
-        if (request.text.empty()) {
+        switch (MakeNumberRequest(number.toStdString(), request)) {
+        case RequestProblem::None:
+            break;
+        case RequestProblem::EmptyNumber:
             m_pPrompts->ShowMessage(this, QStringLiteral("番号を入力してください"));
             return;
-        }
-        if (request.text.size() > kMaxNumberDigits) {
+        default:
             m_pPrompts->ShowMessage(this, QStringLiteral("番号は%1桁まで設定できます").arg(kMaxNumberDigits));
             return;
         }

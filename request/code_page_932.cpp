@@ -1,7 +1,5 @@
 #include "code_page_932.h"
 
-#include <QByteArray>
-
 #include <cerrno>
 #include <iconv.h>
 
@@ -9,28 +7,30 @@ namespace corvane {
 
 namespace {
 
-// Length of the UTF-8 sequence that starts with lead.
-std::size_t Utf8SequenceLength(unsigned char lead)
+// Length of the character at p (of at most left bytes): its lead byte and the continuation
+// bytes that follow it, so a broken sequence never swallows the character after it.
+std::size_t CharacterLength(const char* p, std::size_t left)
 {
-    if (lead < 0xC0)
-        return 1;
-    if (lead < 0xE0)
-        return 2;
-    return lead < 0xF0 ? 3 : 4;
+    const auto lead = static_cast<unsigned char>(*p);
+    const std::size_t expected = lead < 0xC0 || lead >= 0xF8 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::size_t length = 1;
+    while (length < expected && length < left && (static_cast<unsigned char>(p[length]) & 0xC0) == 0x80)
+        ++length;
+    return length;
 }
 
 }  // namespace
 
-std::string ToCodePage932(const QString& text, std::size_t maxBytes)
+std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
 {
-    QByteArray utf8 = text.toUtf8();
+    std::string input(utf8);
     std::string result;
     iconv_t converter = iconv_open("CP932", "UTF-8");
     if (converter == reinterpret_cast<iconv_t>(-1))
         return result;
 
-    char* pIn = utf8.data();
-    std::size_t inLeft = static_cast<std::size_t>(utf8.size());
+    char* pIn = input.data();
+    std::size_t inLeft = input.size();
     char chunk[256];
     while (inLeft > 0 && result.size() < maxBytes) {
         char* pOut = chunk;
@@ -42,7 +42,7 @@ std::string ToCodePage932(const QString& text, std::size_t maxBytes)
         // A character the code page cannot hold (or a broken sequence): "?" for it, as the
         // platform's own conversion does, and go on after it.
         result += '?';
-        const std::size_t skip = std::min(inLeft, Utf8SequenceLength(static_cast<unsigned char>(*pIn)));
+        const std::size_t skip = CharacterLength(pIn, inLeft);
         pIn += skip;
         inLeft -= skip;
     }
