@@ -41,19 +41,38 @@ private:
 
 std::optional<SignalFrame> BuildFrame(const NotificationRequest& request)
 {
-    const std::size_t n = request.text.size();
-    if (n > kMaxFrameTextBytes)
+    if (request.text.size() > kMaxFrameTextBytes)
+        return std::nullopt;
+    const FrameParameter parameter{static_cast<std::uint8_t>(request.kind), request.text};
+    return BuildMessageFrame({&parameter, 1});
+}
+
+std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> parameters)
+{
+    constexpr std::size_t kMaxCount = 255;
+    std::size_t messageLength = 0;  // each parameter's type, length and text
+    std::size_t frameBytes = 11;  // DLE SOH, header, DLE STX, type, message length, DLE ETX, check
+    for (const FrameParameter& parameter : parameters) {
+        if (parameter.text.size() > kMaxCount)
+            return std::nullopt;
+        messageLength += 2 + parameter.text.size();
+        frameBytes += 2 + parameter.text.size() + (parameter.text.size() == kDle ? 1 : 0);
+    }
+    frameBytes += messageLength == kDle ? 1 : 0;
+    if (messageLength > kMaxCount || frameBytes > kMaxCount)
         return std::nullopt;
 
     SignalFrame frame;
     FrameWriter writer(frame);
     for (const std::uint8_t byte : {kDle, kSoh, kHeader, kDle, kStx, kMessageType})
         writer.Append(byte);
-    writer.AppendLength(n + 2);  // parameter type, parameter length and text
-    writer.Append(static_cast<int>(request.kind));
-    writer.AppendLength(n);
-    for (const char ch : request.text)
-        writer.Append(static_cast<unsigned char>(ch));
+    writer.AppendLength(messageLength);
+    for (const FrameParameter& parameter : parameters) {
+        writer.Append(parameter.type);
+        writer.AppendLength(parameter.text.size());
+        for (const char ch : parameter.text)
+            writer.Append(static_cast<unsigned char>(ch));
+    }
     writer.Append(kDle);
     writer.Append(kEtx);
     CORVANE_TRACE("bSendCnt=%d", frame.bSendCnt);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace corvane {
@@ -23,6 +24,19 @@ inline constexpr std::size_t kMaxFrameTextBytes = 242;
 
 // Returns the frame for request, or nullopt when its text is longer than kMaxFrameTextBytes.
 std::optional<SignalFrame> BuildFrame(const NotificationRequest& request);
+
+// One parameter of a message: its type byte and its text, sent as they stand.
+struct FrameParameter {
+    std::uint8_t type = 0;
+    std::string text;
+};
+
+// Returns the frame of one message of type 0x40 carrying parameters in order, built by the
+// rules of BuildFrame (which is this with the request's one parameter): a DLE before every
+// length byte equal to 0x10, parity on every byte but the check, the check over header to ETX.
+// nullopt when a text is longer than 255 bytes, the message longer than 255, or the frame longer
+// than 255 bytes.
+std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> parameters);
 
 // Returns the frame's bSendCnt bytes as "%02X " pieces joined: 3 × bSendCnt characters,
 // ending with a space.

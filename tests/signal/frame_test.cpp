@@ -111,6 +111,52 @@ TEST(BuildFrame, CheckBytesEqualToDleAreSentOnceWithoutParity)
     EXPECT_GT(found, 0);
 }
 
+TEST(BuildMessageFrame, WithOneParameterIsTheRequestsFrame)
+{
+    for (std::size_t n = 0; n <= kMaxFrameTextBytes; ++n) {
+        const NotificationRequest request = Number(test::Digits(n));
+        const FrameParameter parameter{0x02, request.text};
+        const auto general = BuildMessageFrame({&parameter, 1});
+        ASSERT_TRUE(general.has_value()) << n;
+        EXPECT_EQ(test::FrameBytes(*general), test::FrameBytes(*BuildFrame(request))) << n;
+    }
+}
+
+TEST(BuildMessageFrame, FurtherParametersShareTheMessageLengthDleRulesAndCheck)
+{
+    // A number of 4 and a date and time of 8: message length 6 + 10 = 0x10 gets its DLE.
+    const FrameParameter parameters[] = {{0x02, "0312"}, {0x01, "12081530"}};
+    const auto frame = BuildMessageFrame(parameters);
+    ASSERT_TRUE(frame.has_value());
+    const std::vector<std::uint8_t> expectedStart = {0x90, 0x81, 0x87, 0x90, 0x82, 0xC0, 0x90, 0x90,
+                                                     0x82, 0x84, 0x30, 0x33, 0xB1, 0xB2,
+                                                     0x81, 0x88, 0xB1, 0xB2, 0x30, 0xB8, 0xB1, 0x35, 0x33, 0x30,
+                                                     0x90, 0x03};
+    const auto bytes = test::FrameBytes(*frame);
+    ASSERT_EQ(bytes.size(), expectedStart.size() + 2);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 2), expectedStart);
+    const std::uint16_t crc = CalcCrc16(bytes.data() + 2, static_cast<std::uint16_t>(bytes.size() - 4));
+    EXPECT_EQ(bytes[bytes.size() - 2], crc & 0xFF);
+    EXPECT_EQ(bytes.back(), crc >> 8);
+
+    // A second parameter of 16 bytes gets a DLE before its own length.
+    const FrameParameter sixteen[] = {{0x04, "P"}, {0x7F, std::string(16, 'A')}};
+    const auto withDle = test::FrameBytes(*BuildMessageFrame(sixteen));
+    EXPECT_EQ(std::vector<std::uint8_t>(withDle.begin() + 9, withDle.begin() + 13),
+              (std::vector<std::uint8_t>{0x50, 0xFF, 0x90, 0x90}));
+}
+
+TEST(BuildMessageFrame, RefusesWhatItsCountsCannotHold)
+{
+    const FrameParameter tooLongText[] = {{0x02, std::string(256, '1')}};
+    EXPECT_FALSE(BuildMessageFrame(tooLongText).has_value());
+    const FrameParameter fills[] = {{0x02, std::string(100, '1')}, {0x01, std::string(140, '2')}};
+    ASSERT_TRUE(BuildMessageFrame(fills).has_value());
+    EXPECT_EQ(BuildMessageFrame(fills)->bSendCnt, 255);
+    const FrameParameter overflows[] = {{0x02, std::string(100, '1')}, {0x01, std::string(141, '2')}};
+    EXPECT_FALSE(BuildMessageFrame(overflows).has_value());
+}
+
 TEST(HexFrameText, IsThreeCharactersPerByteEndingInASpace)
 {
     const auto frame = BuildFrame(Reason('P'));
