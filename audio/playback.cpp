@@ -45,6 +45,7 @@ struct WaveHeader {
 // in a device call can be left behind without touching anything that goes away.
 struct PlaySession {
     std::vector<std::int16_t> samples;
+    unsigned rate = kSampleRate;
     DoneTarget doneTarget;
     std::atomic<bool> bAbort{false};
 
@@ -88,14 +89,14 @@ void MarkFinished(PlaySession& session)
     session.changed.notify_all();
 }
 
-// Opens the default device for the signal's format; 0 or a negative ALSA error.
-int OpenDevice(snd_pcm_t** ppPcm)
+// Opens the default device for mono 16-bit samples at rate; 0 or a negative ALSA error.
+int OpenDevice(snd_pcm_t** ppPcm, unsigned rate)
 {
     int err = snd_pcm_open(ppPcm, "default", SND_PCM_STREAM_PLAYBACK, 0);
     if (err < 0)
         return err;
-    err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, kSampleRate,
-                             1, kDeviceLatencyUs);
+    err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, rate, 1,
+                             kDeviceLatencyUs);
     if (err < 0)
         snd_pcm_close(*ppPcm);
     return err;
@@ -136,7 +137,7 @@ int WriteSamples(snd_pcm_t* pPcm, PlaySession& session)
 void RunPlayer(std::shared_ptr<PlaySession> session)
 {
     snd_pcm_t* pPcm = nullptr;
-    int err = OpenDevice(&pPcm);
+    int err = OpenDevice(&pPcm, session->rate);
     if (err < 0) {
         Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスを開けません（" +
                                          DeviceErrorText(err) + "）。"));
@@ -183,7 +184,7 @@ Status OpenPlayback(DoneTarget doneTarget)
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
 
     snd_pcm_t* pPcm = nullptr;
-    const int err = OpenDevice(&pPcm);
+    const int err = OpenDevice(&pPcm, kSampleRate);
     if (err == 0) {
         snd_pcm_close(pPcm);
         return Status();
@@ -205,18 +206,30 @@ Status PlaySignal(int offset)
         return Status::Failure(g_playback.strDeviceError);
     if (offset < 0 || offset > kBufferSamples)
         return Status::Failure("信号の長さが不正です");
+    g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
+    return PlaySamples({g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset}, kSampleRate);
+}
+
+Status PlaySamples(std::vector<std::int16_t> samples, int rate)
+{
+    if (!g_playback.buffer)
+        return Status::Failure("音声バッファがありません");
+    if (!g_playback.strDeviceError.empty())
+        return Status::Failure(g_playback.strDeviceError);
+    if (rate < kMinPlayRate || rate > kMaxPlayRate)
+        return Status::Failure("サンプリング周波数が不正です");
     if (g_playback.session) {
         std::lock_guard lock(g_playback.session->mutex);
         if (!g_playback.session->bNotified)
             return Status::Failure("前の再生が終わっていません");
     }
 
-    g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
     auto session = std::make_shared<PlaySession>();
-    session->samples.assign(g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset);
+    const auto allowed = std::chrono::milliseconds(1000LL * static_cast<long long>(samples.size()) / rate + kStallMarginMs);
+    session->samples = std::move(samples);
+    session->rate = static_cast<unsigned>(rate);
     session->doneTarget = g_playback.doneTarget;
     g_playback.session = session;
-    const auto allowed = std::chrono::milliseconds(1000LL * offset / kSampleRate + kStallMarginMs);
     // Neither thread is ever joined: one stuck in the device must not hold anyone else up.
     std::thread(RunPlayer, session).detach();
     std::thread(RunWatchdog, session, allowed).detach();

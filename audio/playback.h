@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace corvane {
 
@@ -41,6 +42,15 @@ SampleBuffer* PlaybackBuffer();
 // completion notice follows. Fails, with nothing played and no notice to come, when
 // OpenPlayback found no device or buffer, a play is still pending, or offset is out of range.
 Status PlaySignal(int offset);
+
+// The sample rates PlaySamples takes.
+inline constexpr int kMinPlayRate = 8000;
+inline constexpr int kMaxPlayRate = 96000;
+
+// Plays samples (mono, 16-bit) at rate (kMinPlayRate to kMaxPlayRate) once, as PlaySignal plays
+// the buffer, with the same notice, volume and watchdog: for signals other than the buffer's.
+// Fails as PlaySignal does, and for a rate out of range.
+Status PlaySamples(std::vector<std::int16_t> samples, int rate);
 
 // The completion notice: on kWomDone triggers the done target of the play that instance
 // identifies, with outcome; ignores any other message. device is unused, param1 the buffer header.

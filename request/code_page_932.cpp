@@ -52,4 +52,29 @@ std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
     return result;
 }
 
+std::string FromCodePage932(std::string_view cp932)
+{
+    std::string input(cp932);
+    std::string result;
+    iconv_t converter = iconv_open("UTF-8", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return result;
+    char* pIn = input.data();
+    std::size_t inLeft = input.size();
+    char chunk[256];
+    while (inLeft > 0) {
+        char* pOut = chunk;
+        std::size_t outLeft = sizeof chunk;
+        const std::size_t converted = iconv(converter, &pIn, &inLeft, &pOut, &outLeft);
+        result.append(chunk, static_cast<std::size_t>(pOut - chunk));
+        if (converted != static_cast<std::size_t>(-1) || errno == E2BIG)
+            continue;
+        result += "\xEF\xBF\xBD";  // a lead byte without its second byte, or an unmapped one
+        ++pIn;
+        --inLeft;
+    }
+    iconv_close(converter);
+    return result;
+}
+
 }  // namespace corvane

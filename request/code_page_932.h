@@ -12,4 +12,7 @@ namespace corvane {
 // double-byte character).
 std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes);
 
+// Returns cp932 as UTF-8, each byte sequence that is not code page 932 replaced by U+FFFD.
+std::string FromCodePage932(std::string_view cp932);
+
 }  // namespace corvane

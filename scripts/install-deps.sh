@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libqt6svg6
+    qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev
     libasound2-dev
     fonts-ipafont-gothic
     # tests and benchmarks

@@ -12,7 +12,6 @@ constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kChannels = 1;
 constexpr std::uint16_t kBitsPerSample = 16;
 constexpr std::uint16_t kBlockAlign = kChannels * kBitsPerSample / 8;
-constexpr std::uint32_t kBytesPerSecond = kSampleRate * kBlockAlign;
 
 // The samples are written straight from memory, which must already be in the file's order.
 static_assert(std::endian::native == std::endian::little);
@@ -40,7 +39,7 @@ private:
     std::size_t m_nUsed = 0;
 };
 
-std::array<unsigned char, kWaveHeaderBytes> MakeHeader(std::uint32_t dataBytes)
+std::array<unsigned char, kWaveHeaderBytes> MakeHeader(std::uint32_t dataBytes, std::uint32_t rate)
 {
     HeaderWriter writer;
     writer.Tag("RIFF");
@@ -50,8 +49,8 @@ std::array<unsigned char, kWaveHeaderBytes> MakeHeader(std::uint32_t dataBytes)
     writer.U32(16);
     writer.U16(kFormatPcm);
     writer.U16(kChannels);
-    writer.U32(kSampleRate);
-    writer.U32(kBytesPerSecond);
+    writer.U32(rate);
+    writer.U32(rate * kBlockAlign);
     writer.U16(kBlockAlign);
     writer.U16(kBitsPerSample);
     writer.Tag("data");
@@ -63,11 +62,16 @@ std::array<unsigned char, kWaveHeaderBytes> MakeHeader(std::uint32_t dataBytes)
 
 std::vector<std::uint8_t> WaveFileBytes(const SampleBuffer& buffer)
 {
-    const auto dataBytes = static_cast<std::uint32_t>(buffer.Offset) * kBlockAlign;
-    const auto header = MakeHeader(dataBytes);
+    return WaveFileBytes({buffer.samples.data(), static_cast<std::size_t>(buffer.Offset)}, kSampleRate);
+}
+
+std::vector<std::uint8_t> WaveFileBytes(std::span<const std::int16_t> samples, int rate)
+{
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size()) * kBlockAlign;
+    const auto header = MakeHeader(dataBytes, static_cast<std::uint32_t>(rate));
     std::vector<std::uint8_t> bytes(header.size() + dataBytes);
     std::memcpy(bytes.data(), header.data(), header.size());
-    std::memcpy(bytes.data() + header.size(), buffer.samples.data(), dataBytes);
+    std::memcpy(bytes.data() + header.size(), samples.data(), dataBytes);
     return bytes;
 }
 

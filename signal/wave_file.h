@@ -22,6 +22,10 @@ using FileReplacer = std::function<Status(const std::string& path, std::span<con
 // (0 to kBufferSamples), little-endian, nothing else.
 std::vector<std::uint8_t> WaveFileBytes(const SampleBuffer& buffer);
 
+// Returns the same layout for any mono 16-bit samples at rate samples per second (1 to
+// 192 000; at most 2^31 bytes of samples).
+std::vector<std::uint8_t> WaveFileBytes(std::span<const std::int16_t> samples, int rate);
+
 // Hands path and WaveFileBytes(buffer) to replaceFile and returns its outcome; a buffer whose
 // Offset is out of range, or an empty replaceFile, is refused without writing anything.
 Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer, const FileReplacer& replaceFile);

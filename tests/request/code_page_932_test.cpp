@@ -37,5 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Conversion{"Empty", "", 255, ""}),
     [](const testing::TestParamInfo<Conversion>& param) { return std::string(param.param.label); });
 
+TEST(FromCodePage932, ReadsBackWhatToCodePage932Wrote)
+{
+    for (const std::string text : {"0312345678", "あい～ｱ", "[P]ユーザ拒否", ""})
+        EXPECT_EQ(FromCodePage932(ToCodePage932(text, 255)), text);
+    EXPECT_EQ(FromCodePage932("1\x82"), "1\xEF\xBF\xBD");  // cut inside a double-byte character
+}
+
 }  // namespace
 }  // namespace corvane

@@ -1,0 +1,168 @@
+#include "signal_options.h"
+
+#include "signal/compose.h"
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <random>
+
+namespace corvane::cli {
+
+namespace {
+
+constexpr int kDialogSilenceMs = 200;
+
+// The cells of a frame: the lead marks, each byte as start bit, eight data bits LSB first and
+// stop bit, the trail marks; true for mark.
+std::vector<bool> Cells(const SignalFrame& frame, int leadMarks, int trailMarks)
+{
+    std::vector<bool> cells(static_cast<std::size_t>(leadMarks), true);
+    for (int i = 0; i < frame.bSendCnt; ++i) {
+        unsigned byte = frame.data[static_cast<std::size_t>(i)];
+        cells.push_back(false);
+        for (int bit = 0; bit < 8; ++bit, byte >>= 1)
+            cells.push_back((byte & 1u) != 0);
+        cells.push_back(true);
+    }
+    cells.insert(cells.end(), static_cast<std::size_t>(trailMarks), true);
+    return cells;
+}
+
+// The dialog's square cells at 24 000 Hz: whole-sample periods, every cell restarting high.
+std::vector<std::int16_t> DrawSquare(const std::vector<bool>& cells, int peak, int silence)
+{
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(silence), 0);
+    for (const bool bMark : cells) {
+        const int period = kSampleRate / (bMark ? kMarkHz : kSpaceHz);
+        for (int i = 0; i < kBitCellSamples; ++i)
+            samples.push_back(static_cast<std::int16_t>((i % period) < period / 2 ? peak : -peak));
+    }
+    samples.insert(samples.end(), static_cast<std::size_t>(silence), 0);
+    return samples;
+}
+
+// Phase-continuous sine FSK at the rate itself: each cell's samples are those whose time falls in it.
+std::vector<std::int16_t> DrawSine(const std::vector<bool>& cells, const SignalOptions& options, int peak,
+                                   int silence)
+{
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(silence), 0);
+    double phase = 0;
+    std::size_t done = 0;
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        const auto end = static_cast<std::size_t>(std::llround((cell + 1) * options.rate / options.baud));
+        const double step = 2 * std::numbers::pi * (cells[cell] ? options.markHz : options.spaceHz) / options.rate;
+        for (; done < end; ++done) {
+            samples.push_back(static_cast<std::int16_t>(std::lround(peak * std::sin(phase))));
+            phase = std::fmod(phase + step, 2 * std::numbers::pi);
+        }
+    }
+    samples.insert(samples.end(), static_cast<std::size_t>(silence), 0);
+    return samples;
+}
+
+std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, int rate)
+{
+    const auto outLength = static_cast<std::size_t>(std::llround(static_cast<double>(in.size()) * rate / kSampleRate));
+    std::vector<std::int16_t> out(outLength);
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    std::size_t produced = 0;
+    soxr_oneshot(kSampleRate, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &produced, &io,
+                 &quality, nullptr);
+    out.resize(produced);
+    return out;
+}
+
+// Adds white Gaussian noise at snrDb below the mean power of the samples between the silences.
+void AddNoise(std::vector<std::int16_t>& samples, int silence, double snrDb, std::uint32_t seed)
+{
+    double power = 0;
+    const std::size_t from = static_cast<std::size_t>(silence);
+    const std::size_t to = samples.size() - std::min(samples.size(), from);
+    for (std::size_t i = from; i < to; ++i)
+        power += static_cast<double>(samples[i]) * samples[i];
+    power /= static_cast<double>(std::max<std::size_t>(1, to - std::min(to, from)));
+    std::mt19937 random(seed);
+    std::normal_distribution<double> noise(0.0, std::sqrt(power / std::pow(10.0, snrDb / 10.0)));
+    for (std::int16_t& sample : samples)
+        sample = static_cast<std::int16_t>(std::clamp(std::lround(sample + noise(random)), -32768L, 32767L));
+}
+
+void Corrupt(SignalFrame& frame, const SignalOptions& options)
+{
+    switch (options.corruption) {
+    case Corruption::None:
+        break;
+    case Corruption::Crc:  // both check bytes inverted: no frame check can pass
+        frame.data[frame.bSendCnt - 2u] ^= 0xFF;
+        frame.data[frame.bSendCnt - 1u] ^= 0xFF;
+        break;
+    case Corruption::Parity:
+        frame.data[static_cast<std::size_t>(options.corruptByte - 1)] ^= 0x80;
+        break;
+    case Corruption::Truncate:
+        frame.bSendCnt = static_cast<std::uint8_t>(options.corruptByte);
+        break;
+    }
+}
+
+}  // namespace
+
+bool SignalOptions::IsDialogSignal() const
+{
+    return !levelDbfs && waveform == Waveform::Square && rate == kSampleRate && !noiseSnrDb &&
+           leadMarks == kLeadMarkCells && trailMarks == kTrailMarkCells && silenceMs == kDialogSilenceMs &&
+           corruption == Corruption::None && extraParameters.empty();
+}
+
+std::optional<SignalFrame> BuildCliFrame(const NotificationRequest& request, const SignalOptions& options)
+{
+    std::vector<FrameParameter> parameters = {{static_cast<std::uint8_t>(request.kind), request.text}};
+    parameters.insert(parameters.end(), options.extraParameters.begin(), options.extraParameters.end());
+    return BuildMessageFrame(parameters);
+}
+
+std::optional<CliSignal> ComposeCliSignal(const NotificationRequest& request, const SignalOptions& options)
+{
+    CliSignal signal;
+    const int step = options.amplitudePercent / 10 - 1;
+    if (options.IsDialogSignal()) {
+        auto buffer = std::make_unique<SampleBuffer>();
+        iWaveFormValue = *AmplitudeFromStep(step);
+        const ComposeOutcome outcome = ComposeSignal(ComposeMode::Play, {}, request, *buffer, [](const std::string&) {});
+        const std::optional<SignalFrame> frame = BuildFrame(request);
+        if (outcome.Offset == 0 || !frame)
+            return std::nullopt;
+        signal.frame = *frame;
+        signal.peak = iWaveFormValue;
+        signal.samples.assign(buffer->samples.begin(), buffer->samples.begin() + outcome.Offset);
+        return signal;
+    }
+
+    std::optional<SignalFrame> frame = BuildCliFrame(request, options);
+    if (!frame)
+        return std::nullopt;
+    Corrupt(*frame, options);
+    signal.frame = *frame;
+    signal.rate = options.rate;
+    signal.peak = options.levelDbfs ? static_cast<int>(std::lround(32767.0 * std::pow(10.0, *options.levelDbfs / 20.0)))
+                                    : *AmplitudeFromStep(step);
+    const std::vector<bool> cells = Cells(signal.frame, options.leadMarks, options.trailMarks);
+    const int silence = static_cast<int>(static_cast<long long>(options.silenceMs) * options.rate / 1000);
+    if (options.waveform == Waveform::Sine) {
+        signal.samples = DrawSine(cells, options, signal.peak, silence);
+    } else {
+        signal.samples = DrawSquare(cells, signal.peak, options.silenceMs * kSampleRate / 1000);
+        if (options.rate != kSampleRate)
+            signal.samples = Resample(signal.samples, options.rate);
+    }
+    if (options.noiseSnrDb)
+        AddNoise(signal.samples, silence, *options.noiseSnrDb, options.seed);
+    return signal;
+}
+
+}  // namespace corvane::cli

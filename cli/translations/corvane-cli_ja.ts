@@ -1,0 +1,247 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>corvane-cli</name>
+    <message>
+        <source>The caller's number, 1 to 20 bytes in code page 932.</source>
+        <translation>発信電話番号。コードページ932で1～20バイト。</translation>
+    </message>
+    <message>
+        <source>Why the number is withheld: P, O, C or S.</source>
+        <translation>発信電話番号非通知理由: P、O、C、Sのいずれか。</translation>
+    </message>
+    <message>
+        <source>Waveform amplitude in percent: 10, 20, ..., 100 (default 20).</source>
+        <translation>波形の振幅（%）: 10、20、…、100（既定は20）。</translation>
+    </message>
+    <message>
+        <source>Peak level in dBFS, -90 to 0, instead of --amplitude.</source>
+        <translation>--amplitude の代わりに、ピークレベルをdBFSで指定（-90～0）。</translation>
+    </message>
+    <message>
+        <source>square (default, the dialog's) or sine (phase-continuous).</source>
+        <translation>square（既定、ダイアログと同じ方形波）またはsine（位相連続の正弦波）。</translation>
+    </message>
+    <message>
+        <source>Sine mark frequency in Hz (default 1300).</source>
+        <translation>正弦波のマーク周波数（Hz、既定は1300）。</translation>
+    </message>
+    <message>
+        <source>Sine space frequency in Hz (default 2100).</source>
+        <translation>正弦波のスペース周波数（Hz、既定は2100）。</translation>
+    </message>
+    <message>
+        <source>Sine bit rate, 300 to 4800 (default 1200).</source>
+        <translation>正弦波のビットレート、300～4800（既定は1200）。</translation>
+    </message>
+    <message>
+        <source>Sample rate: 8000, 16000, 24000 (default), 44100 or 48000.</source>
+        <translation>サンプリング周波数: 8000、16000、24000（既定）、44100、48000。</translation>
+    </message>
+    <message>
+        <source>Add white noise at this signal-to-noise ratio in dB (-20 to 100).</source>
+        <translation>このSN比（dB、-20～100）で白色雑音を加える。</translation>
+    </message>
+    <message>
+        <source>Seed of the noise (default 1).</source>
+        <translation>雑音の種（既定は1）。</translation>
+    </message>
+    <message>
+        <source>Mark bits before the frame, 0 to 10000 (default 80).</source>
+        <translation>フレームの前のマークビット数、0～10000（既定は80）。</translation>
+    </message>
+    <message>
+        <source>Mark bits after the frame, 0 to 10000 (default 40).</source>
+        <translation>フレームの後のマークビット数、0～10000（既定は40）。</translation>
+    </message>
+    <message>
+        <source>Silence at each end in ms, 0 to 60000 (default 200).</source>
+        <translation>前後の無音（ms）、0～60000（既定は200）。</translation>
+    </message>
+    <message>
+        <source>Inject an error: crc, parity:K or truncate:K (K a frame byte, from 1).</source>
+        <translation>誤りを入れる: crc、parity:K、truncate:K（Kはフレームの何バイト目か、1から）。</translation>
+    </message>
+    <message>
+        <source>A further parameter TYPE:TEXT after the first (repeatable; TYPE 0 to 255, 0x.. for hex).</source>
+        <translation>最初のパラメータの後に続けるパラメータ TYPE:TEXT（複数可。TYPEは0～255、16進は0x..）。</translation>
+    </message>
+    <message>
+        <source>--%1 takes a number from %2 to %3, not "%4".</source>
+        <translation>--%1 には%2～%3の数を指定してください（「%4」は使えません）。</translation>
+    </message>
+    <message>
+        <source>--%1 takes a whole number from %2 to %3, not "%4".</source>
+        <translation>--%1 には%2～%3の整数を指定してください（「%4」は使えません）。</translation>
+    </message>
+    <message>
+        <source>The amplitude must be one of 10, 20, ..., 100 percent.</source>
+        <translation>振幅は10、20、…、100%のいずれかにしてください。</translation>
+    </message>
+    <message>
+        <source>Give --amplitude or --level-dbfs, not both.</source>
+        <translation>--amplitude と --level-dbfs は、どちらか一方だけを指定してください。</translation>
+    </message>
+    <message>
+        <source>--waveform is square or sine, not "%1".</source>
+        <translation>--waveform は square か sine です（「%1」は使えません）。</translation>
+    </message>
+    <message>
+        <source>--rate is one of 8000, 16000, 24000, 44100 and 48000.</source>
+        <translation>--rate は8000、16000、24000、44100、48000のいずれかです。</translation>
+    </message>
+    <message>
+        <source>--%1 goes with --waveform sine.</source>
+        <translation>--%1 は --waveform sine と一緒に指定してください。</translation>
+    </message>
+    <message>
+        <source>--corrupt is crc, parity:K or truncate:K, not "%1".</source>
+        <translation>--corrupt は crc、parity:K、truncate:K のいずれかです（「%1」は使えません）。</translation>
+    </message>
+    <message>
+        <source>--param is TYPE:TEXT, not "%1".</source>
+        <translation>--param は TYPE:TEXT の形です（「%1」は使えません）。</translation>
+    </message>
+    <message>
+        <source>Please enter a number.</source>
+        <translation>番号を入力してください</translation>
+    </message>
+    <message>
+        <source>The number can have at most %1 digits.</source>
+        <translation>番号は%1桁まで設定できます</translation>
+    </message>
+    <message>
+        <source>The reason is one of P, O, C and S.</source>
+        <translation>理由はP、O、C、Sのいずれかです。</translation>
+    </message>
+    <message>
+        <source>Give either --number or --reason.</source>
+        <translation>--number か --reason のどちらか一方を指定してください。</translation>
+    </message>
+    <message>
+        <source>The frame would be longer than 255 bytes.</source>
+        <translation>フレームが255バイトを超えます。</translation>
+    </message>
+    <message>
+        <source>--corrupt names byte %1, but the frame has %2 bytes.</source>
+        <translation>--corrupt で%1バイト目を指定しましたが、フレームは%2バイトです。</translation>
+    </message>
+    <message>
+        <source>Cannot write to standard output: %1</source>
+        <translation>標準出力に書き込めません: %1</translation>
+    </message>
+    <message>
+        <source>Interrupted.</source>
+        <translation>中断しました。</translation>
+    </message>
+    <message>
+        <source>Print one JSON object instead of the status line's text.</source>
+        <translation>ステータス行の文字列の代わりにJSONオブジェクトを1つ出力する。</translation>
+    </message>
+    <message>
+        <source>The file to write; - for standard output.</source>
+        <translation>書き込むファイル。- で標準出力。</translation>
+    </message>
+    <message>
+        <source>Bare 16-bit little-endian samples, no WAVE header.</source>
+        <translation>WAVEヘッダーなしの16ビット・リトルエンディアンのサンプル。</translation>
+    </message>
+    <message>
+        <source>Give the file to write with -o FILE (- for standard output).</source>
+        <translation>書き込むファイルを -o FILE で指定してください（- で標準出力）。</translation>
+    </message>
+    <message>
+        <source>Playback volume, 0 to 100 (default 30).</source>
+        <translation>再生音量、0～100（既定は30）。</translation>
+    </message>
+    <message>
+        <source>expected "number N" or "reason P"</source>
+        <translation>「number N」か「reason P」の形が必要です</translation>
+    </message>
+    <message>
+        <source>unknown field "%1"</source>
+        <translation>不明な項目「%1」</translation>
+    </message>
+    <message>
+        <source>Save one WAVE file per line into this folder.</source>
+        <translation>1行ごとにWAVEファイルをこのフォルダーに保存する。</translation>
+    </message>
+    <message>
+        <source>Play the lines in turn instead of saving them.</source>
+        <translation>保存する代わりに各行を順に再生する。</translation>
+    </message>
+    <message>
+        <source>Silence between two plays in ms (default 1000).</source>
+        <translation>再生と再生の間の無音（ms、既定は1000）。</translation>
+    </message>
+    <message>
+        <source>One request a line; - for standard input.</source>
+        <translation>1行に1つの要求。- で標準入力。</translation>
+    </message>
+    <message>
+        <source>Give one batch file, or - for standard input.</source>
+        <translation>バッチファイルを1つ、または標準入力の - を指定してください。</translation>
+    </message>
+    <message>
+        <source>Give either --dir DIR or --play.</source>
+        <translation>--dir DIR か --play のどちらか一方を指定してください。</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 を読めません: %2</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>%1行目: %2</translation>
+    </message>
+    <message>
+        <source>batch: %1 played, %2 failed</source>
+        <translation>バッチ: 再生 %1、失敗 %2</translation>
+    </message>
+    <message>
+        <source>batch: %1 written, %2 failed</source>
+        <translation>バッチ: 保存 %1、失敗 %2</translation>
+    </message>
+    <message>
+        <source>Makes the Japanese caller ID signal: the frame, a WAVE file, a play on the default output.
+
+Commands:
+  frame   print the frame as the dialog's status line shows it
+  save    write the signal as a WAVE file (-o FILE)
+  play    play the signal once on the default output
+  batch   save or play one request per line of a file
+
+corvane-cli COMMAND --help shows the options of a command.</source>
+        <translation>日本の発信者番号通知の信号を作ります: フレーム、WAVEファイル、既定の出力での再生。
+
+コマンド:
+  frame   ダイアログのステータス行と同じ形でフレームを表示する
+  save    信号をWAVEファイルに書き込む（-o FILE）
+  play    信号を既定の出力で1回再生する
+  batch   ファイルの1行ごとの要求を保存または再生する
+
+corvane-cli COMMAND --help でコマンドのオプションを表示します。</translation>
+    </message>
+    <message>
+        <source>frame, save, play or batch</source>
+        <translation>frame、save、play、batch のいずれか</translation>
+    </message>
+    <message>
+        <source>the command</source>
+        <translation>コマンド</translation>
+    </message>
+    <message>
+        <source>Give a command: frame, save, play or batch.</source>
+        <translation>コマンドを指定してください: frame、save、play、batch。</translation>
+    </message>
+    <message>
+        <source>Unknown command "%1".</source>
+        <translation>不明なコマンド「%1」です。</translation>
+    </message>
+    <message>
+        <source>corvane-cli --help lists the commands.</source>
+        <translation>corvane-cli --help でコマンドの一覧を表示します。</translation>
+    </message>
+</context>
+</TS>
