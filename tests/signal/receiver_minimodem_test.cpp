@@ -3,29 +3,13 @@
 #include "storage/safe_save.h"
 #include "signal/frame.h"
 #include "signal_test_support.h"
+#include "support/receivers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
 namespace corvane {
 namespace {
-
-// The bytes minimodem receives from the file, or nullopt when it could not run.
-std::optional<std::vector<std::uint8_t>> MinimodemReceive(const std::string& path)
-{
-    const std::string command =
-        std::string(CORVANE_MINIMODEM) + " --rx -q -f '" + path + "' -M 1300 -S 2100 1200 2>/dev/null";
-    std::FILE* pPipe = popen(command.c_str(), "r");
-    if (pPipe == nullptr)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (int ch; (ch = std::fgetc(pPipe)) != EOF;)
-        bytes.push_back(static_cast<std::uint8_t>(ch));
-    if (pclose(pPipe) == -1)
-        return std::nullopt;
-    return bytes;
-}
 
 class MinimodemReceiverTest : public testing::TestWithParam<NotificationRequest> {};
 
@@ -39,7 +23,7 @@ TEST_P(MinimodemReceiverTest, ReceivesTheFrameByteForByte)
     const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, [](const std::string&) {}, SaveFileSafely);
     ASSERT_TRUE(outcome.status.IsOk()) << outcome.status.Message();
 
-    const auto received = MinimodemReceive(path);
+    const auto received = test::MinimodemReceive(path);
     ASSERT_TRUE(received);
     EXPECT_EQ(*received, test::FrameBytes(*BuildFrame(request)));
 }

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>  // before spandsp, whose telephony.h redefines lrint
+#include "support/receivers.h"
+
+#include <cmath>
 #include <numbers>
 #include <vector>
-
-#include <spandsp.h>
 
 namespace corvane {
 namespace {
@@ -40,45 +40,6 @@ std::vector<std::int16_t> DecimateTo8k(const SampleBuffer& buffer)
     return out;
 }
 
-struct Received {
-    adsi_rx_state_t* pState = nullptr;
-    int nMessages = 0;
-    std::uint8_t messageType = 0;
-    std::uint8_t parameterType = 0;
-    std::string text;
-};
-
-void PutMessage(void* pUser, const std::uint8_t* pMsg, int len)
-{
-    auto& received = *static_cast<Received*>(pUser);
-    if (len <= 0)
-        return;  // status reports, not messages
-    ++received.nMessages;
-    adsi_rx_state_t* pState = received.pState;
-    std::uint8_t fieldType = 0;
-    const std::uint8_t* pBody = nullptr;
-    int fieldLen = 0;
-    int pos = adsi_next_field(pState, pMsg, len, -1, &fieldType, &pBody, &fieldLen);
-    received.messageType = fieldType;
-    pos = adsi_next_field(pState, pMsg, len, pos, &fieldType, &pBody, &fieldLen);
-    if (fieldLen > 0) {
-        received.parameterType = fieldType;
-        received.text.assign(reinterpret_cast<const char*>(pBody), static_cast<std::size_t>(fieldLen));
-    }
-}
-
-Received Receive(const SampleBuffer& buffer)
-{
-    Received received;
-    adsi_rx_state_t* pState = adsi_rx_init(nullptr, ADSI_STANDARD_JCLIP, PutMessage, &received);
-    received.pState = pState;
-    auto samples = DecimateTo8k(buffer);
-    samples.resize(samples.size() + 800, 0);
-    adsi_rx(pState, samples.data(), static_cast<int>(samples.size()));
-    adsi_rx_free(pState);
-    return received;
-}
-
 struct ReceiverCase {
     NotificationRequest request;
     int step;
@@ -90,7 +51,7 @@ TEST_P(SpandspReceiverTest, DecodesTheSameParameter)
 {
     const auto& [request, step] = GetParam();
     const auto buffer = test::Synthesize(request, step);
-    const Received received = Receive(*buffer);
+    const test::JclipMessage received = test::JclipReceive(DecimateTo8k(*buffer));
     EXPECT_EQ(received.nMessages, 1);
     EXPECT_EQ(received.messageType, 0x40);
     EXPECT_EQ(received.parameterType, static_cast<std::uint8_t>(request.kind));

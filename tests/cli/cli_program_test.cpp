@@ -1,0 +1,322 @@
+// corvane-cli run as a script runs it: arguments, exit status, standard output and error, files.
+#include "signal/compose.h"
+#include "signal/frame.h"
+#include "signal/wave_file.h"
+#include "support/alsa_test_config.h"
+#include "support/receivers.h"
+#include "support/temp_files.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace corvane {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+struct CliRun {
+    int status = -1;  // the exit status, or -1 when it did not exit by itself within the limit
+    std::string out;
+    std::string err;
+};
+
+// Runs corvane-cli with arguments, environment additions and standard input; at most 30 s.
+CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
+           const std::string& input = {})
+{
+    int inPipe[2], outPipe[2], errPipe[2];
+    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            close(fd);
+        for (const std::string& setting : environment)
+            putenv(const_cast<char*>(setting.c_str()));
+        std::vector<char*> argv{const_cast<char*>(CORVANE_CLI)};
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(CORVANE_CLI, argv.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    [[maybe_unused]] const ssize_t sent = write(inPipe[1], input.data(), input.size());
+    close(inPipe[1]);
+    CliRun run;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(fds, 2, 100) <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0)
+                continue;
+            char chunk[65536];
+            const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+            if (n > 0) {
+                (i == 0 ? run.out : run.err).append(chunk, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    if (open > 0)
+        kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    run.status = open == 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+// What the dialog makes of request at percent: its samples.
+std::unique_ptr<SampleBuffer> DialogBuffer(const NotificationRequest& request, int percent)
+{
+    auto buffer = std::make_unique<SampleBuffer>();
+    iWaveFormValue = *AmplitudeFromStep(percent / 10 - 1);
+    ComposeSignal(ComposeMode::Play, {}, request, *buffer, [](const std::string&) {});
+    return buffer;
+}
+
+std::string Digits(std::size_t n)
+{
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i)
+        text += static_cast<char>('0' + (i + 1) % 10);
+    return text;
+}
+
+class DefaultOutput : public testing::TestWithParam<NotificationRequest> {};
+
+TEST_P(DefaultOutput, IsTheDialogsByteForByte)
+{
+    const NotificationRequest& request = GetParam();
+    const bool bNumber = request.kind == InformationKind::CallerNumber;
+    const std::vector<std::string> what = {bNumber ? "--number" : "--reason", request.text};
+    TempDir dir;
+    for (const int percent : {20, 70}) {
+        std::vector<std::string> save = {"save", "-o", dir.File("out.wav")};
+        save.insert(save.end(), what.begin(), what.end());
+        if (percent != 20)
+            save.insert(save.end(), {"--amplitude", std::to_string(percent)});
+        ASSERT_EQ(RunCli(save).status, 0);
+        EXPECT_EQ(ReadFile(dir.File("out.wav")), WaveFileBytes(*DialogBuffer(request, percent))) << percent;
+    }
+    std::vector<std::string> frame = {"frame"};
+    frame.insert(frame.end(), what.begin(), what.end());
+    const CliRun printed = RunCli(frame);
+    EXPECT_EQ(printed.status, 0);
+    EXPECT_EQ(printed.out, HexFrameText(*BuildFrame(request)) + "\n");
+}
+
+std::vector<NotificationRequest> DialogRequests()
+{
+    std::vector<NotificationRequest> requests;
+    for (const char letter : std::string(kReasonLetters))
+        requests.push_back({InformationKind::AbsenceReason, std::string(1, letter)});
+    for (std::size_t n = 1; n <= 20; ++n)
+        requests.push_back({InformationKind::CallerNumber, Digits(n)});
+    return requests;
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, DefaultOutput, testing::ValuesIn(DialogRequests()),
+                         [](const testing::TestParamInfo<NotificationRequest>& param) {
+                             return param.param.kind == InformationKind::AbsenceReason
+                                        ? "Reason" + param.param.text
+                                        : "Number" + std::to_string(param.param.text.size());
+                         });
+
+TEST(Save, ToStandardOutputAndRaw)
+{
+    TempDir dir;
+    ASSERT_EQ(RunCli({"save", "--reason", "S", "-o", dir.File("s.wav")}).status, 0);
+    const CliRun wave = RunCli({"save", "--reason", "S", "-o", "-"});
+    EXPECT_EQ(wave.status, 0);
+    EXPECT_EQ(Bytes(wave.out), ReadFile(dir.File("s.wav")));
+    const CliRun raw = RunCli({"save", "--reason", "S", "-o", "-", "--raw"});
+    EXPECT_EQ(raw.status, 0);
+    const auto file = ReadFile(dir.File("s.wav"));
+    EXPECT_EQ(Bytes(raw.out), std::vector<std::uint8_t>(file.begin() + kWaveHeaderBytes, file.end()));
+}
+
+TEST(Save, ANumberInTheLocalesEncodingIsFramedAsCodePage932)
+{
+    const CliRun run = RunCli({"frame", "--number", "あい"}, {"LANG=C.UTF-8"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, HexFrameText(*BuildFrame({InformationKind::CallerNumber, "\x82\xA0\x82\xA2"})) + "\n");
+}
+
+struct BadInput {
+    const char* label;
+    std::vector<std::string> arguments;
+    std::string locale;
+    std::string message;  // part of what standard error says
+};
+
+class RefusesBadInput : public testing::TestWithParam<BadInput> {};
+
+TEST_P(RefusesBadInput, WithStatusTwoAMessageAndNothingWritten)
+{
+    TempDir dir;
+    std::vector<std::string> arguments = GetParam().arguments;
+    if (arguments.front() == "save")
+        arguments.insert(arguments.end(), {"-o", dir.File("x.wav")});
+    const CliRun run = RunCli(arguments, {"LANG=" + GetParam().locale});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusesBadInput,
+    testing::Values(
+        BadInput{"EmptyNumber", {"save", "--number", ""}, "C", "Please enter a number."},
+        BadInput{"TwentyOneDigits", {"save", "--number", Digits(21)}, "C", "The number can have at most 20 digits."},
+        BadInput{"EmptyNumberJapanese", {"save", "--number", ""}, "ja_JP.UTF-8", "番号を入力してください"},
+        BadInput{"TwentyOneDigitsJapanese", {"save", "--number", Digits(21)}, "ja_JP.UTF-8", "番号は20桁まで設定できます"},
+        BadInput{"UnknownReason", {"save", "--reason", "X"}, "C", "The reason is one of P, O, C and S."},
+        BadInput{"AmplitudeOffTheList", {"save", "--reason", "P", "--amplitude", "15"}, "C", "10, 20, ..., 100"},
+        BadInput{"NumberAndReason", {"save", "--reason", "P", "--number", "1"}, "C", "either --number or --reason"},
+        BadInput{"NoRequest", {"frame"}, "C", "either --number or --reason"},
+        BadInput{"NoOutput", {"frame", "--reason", "P", "--raw"}, "C", "raw"},
+        BadInput{"UnknownCommand", {"sing"}, "C", "Unknown command \"sing\"."},
+        BadInput{"ByteBeyondTheFrame", {"save", "--reason", "P", "--corrupt", "parity:15"}, "C", "the frame has 14 bytes"},
+        BadInput{"MarkWithoutSine", {"save", "--reason", "P", "--mark-hz", "1250"}, "C", "--waveform sine"},
+        BadInput{"OddRate", {"save", "--reason", "P", "--rate", "22050"}, "C", "--rate is one of"},
+        BadInput{"LevelAndAmplitude", {"save", "--reason", "P", "--amplitude", "20", "--level-dbfs", "-6"}, "C", "not both"}),
+    [](const testing::TestParamInfo<BadInput>& param) { return std::string(param.param.label); });
+
+TEST(Batch, ABadLineIsReportedAndTheOthersStillRun)
+{
+    TempDir dir;
+    const std::string lines = "number 0312345678\n"
+                              "numbr 123\n"
+                              "# a comment\n"
+                              "reason P name=refused amplitude=70  # trailing comment\n"
+                              "number " + Digits(21) + "\n"
+                              "\n"
+                              "reason C\n";
+    const CliRun run = RunCli({"batch", "-", "--dir", dir.Path()}, {"LANG=C"}, lines);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("line 2: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("line 5: The number can have at most 20 digits."), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "batch: 3 written, 2 failed\n");
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"number_0312345678.wav", "reason_C.wav", "refused.wav"}));
+    EXPECT_EQ(ReadFile(dir.File("refused.wav")), WaveFileBytes(*DialogBuffer({InformationKind::AbsenceReason, "P"}, 70)));
+}
+
+TEST(Json, NamesTheRequestFrameLengthAndEveryStressOption)
+{
+    const CliRun run = RunCli({"frame", "--number", "0312345678", "--json", "--waveform", "sine", "--rate", "8000",
+                            "--noise-snr", "20", "--seed", "9", "--param", "0x01:12081530", "--corrupt", "crc"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    EXPECT_EQ(json["request"]["text"].toString().toStdString(), "0312345678");
+    EXPECT_EQ(json["bSendCnt"].toInt(), 33);
+    EXPECT_EQ(json["frame"].toString().size(), 99);
+    const QJsonObject options = json["options"].toObject();
+    EXPECT_FALSE(options["dialogSignal"].toBool());
+    EXPECT_EQ(options["waveform"].toString(), "sine");
+    EXPECT_EQ(options["rate"].toInt(), 8000);
+    EXPECT_EQ(options["noiseSnrDb"].toDouble(), 20.0);
+    EXPECT_EQ(options["seed"].toInt(), 9);
+    EXPECT_EQ(options["corrupt"].toString(), "crc");
+    EXPECT_EQ(options["params"][0]["type"].toInt(), 1);
+    EXPECT_EQ(json["seconds"].toDouble(), json["samples"].toDouble() / 8000);
+}
+
+class MinimodemAtRate : public testing::TestWithParam<int> {};
+
+TEST_P(MinimodemAtRate, ReceivesTheSineSignalAlsoInNoise)
+{
+    TempDir dir;
+    const auto expected = [] {
+        const auto frame = BuildFrame({InformationKind::CallerNumber, "0312345678"});
+        return std::vector<std::uint8_t>(frame->data.begin(), frame->data.begin() + frame->bSendCnt);
+    }();
+    for (const bool bNoise : {false, true}) {
+        std::vector<std::string> arguments = {"save", "--number", "0312345678", "--waveform", "sine", "--rate",
+                                              std::to_string(GetParam()), "-o", dir.File("s.wav")};
+        if (bNoise)
+            arguments.insert(arguments.end(), {"--noise-snr", "20", "--seed", "5"});
+        ASSERT_EQ(RunCli(arguments).status, 0);
+        const auto received = test::MinimodemReceive(dir.File("s.wav"));
+        ASSERT_TRUE(received.has_value());
+        // Noise in the silences may read as a stray byte or two around the frame.
+        EXPECT_NE(std::search(received->begin(), received->end(), expected.begin(), expected.end()), received->end())
+            << GetParam() << (bNoise ? " with noise" : "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, MinimodemAtRate, testing::Values(8000, 16000, 24000, 44100, 48000));
+
+// The samples a test ALSA device received, as 16-bit values.
+std::vector<std::int16_t> Samples(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+TEST(Play, SendsTheWholeSignalAndSaysWhenItCouldNot)
+{
+    const test::TestAlsaConfig alsa(test::kCaptureDevice);
+    TempDir dir;
+    const std::string capture = "AUDIO_CAPTURE_FILE=" + dir.File("capture.raw");
+    const CliRun run = RunCli({"play", "--reason", "C", "--volume", "100", "--amplitude", "100"}, {"LANG=C", capture});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto buffer = DialogBuffer({InformationKind::AbsenceReason, "C"}, 100);
+    auto played = Samples(ReadFile(dir.File("capture.raw")));
+    EXPECT_EQ(played, std::vector<std::int16_t>(buffer->samples.begin(), buffer->samples.begin() + buffer->Offset));
+
+    const CliRun failed = RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("missing/x.raw")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("corvane-cli: "), std::string::npos);
+}
+
+TEST(Options, HelpAndVersion)
+{
+    const CliRun help = RunCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("batch"), std::string::npos);
+    const CliRun saveHelp = RunCli({"save", "--help"});
+    EXPECT_EQ(saveHelp.status, 0);
+    EXPECT_NE(saveHelp.out.find("--noise-snr"), std::string::npos);
+    const CliRun version = RunCli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("corvane-cli ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace corvane
