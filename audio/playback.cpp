@@ -57,7 +57,7 @@ struct PlaySession {
 
 struct Playback {
     std::unique_ptr<SampleBuffer> buffer;
-    std::string strDeviceError;  // empty when the device opened
+    Status deviceError;  // success when the device opened
     WaveHeader header;
     DoneTarget doneTarget;
     std::uint32_t dwLastVolume = 0;
@@ -140,7 +140,9 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
     int err = OpenDevice(&pPcm, session->rate);
     if (err < 0) {
         Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスを開けません（" +
-                                         DeviceErrorText(err) + "）。"));
+                                             DeviceErrorText(err) + "）。",
+                                         "The play ended early: cannot open the sound output (" +
+                                             DeviceErrorText(err) + ")."));
         MarkFinished(*session);
         return;
     }
@@ -152,7 +154,9 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
     snd_pcm_close(pPcm);
     if (err < 0)
         Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスが止まりました（" +
-                                         DeviceErrorText(err) + "）。"));
+                                             DeviceErrorText(err) + "）。",
+                                         "The play ended early: the sound output stopped (" +
+                                             DeviceErrorText(err) + ")."));
     else
         Notify(*session, Status());
     MarkFinished(*session);
@@ -166,7 +170,14 @@ void RunWatchdog(std::shared_ptr<PlaySession> session, std::chrono::steady_clock
     lock.unlock();
     session->bAbort = true;
     Notify(*session, Status::Failure("音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
-                                     "もう一度再生してください。"));
+                                     "もう一度再生してください。",
+                                     "The sound output does not respond. Check the sound settings and the cables, "
+                                     "then play again."));
+}
+
+Status NoBuffer()
+{
+    return Status::Failure("音声バッファがありません", "There is no sample buffer.");
 }
 
 }  // namespace
@@ -180,7 +191,7 @@ Status OpenPlayback(DoneTarget doneTarget)
     g_playback.header.dwUser = 0;
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
-        return Status::Failure("音声バッファを確保できません");
+        return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
 
     snd_pcm_t* pPcm = nullptr;
@@ -189,8 +200,9 @@ Status OpenPlayback(DoneTarget doneTarget)
         snd_pcm_close(pPcm);
         return Status();
     }
-    g_playback.strDeviceError = "音声出力デバイスを開けません: " + DeviceErrorText(err);
-    return Status::Failure(g_playback.strDeviceError);
+    g_playback.deviceError = Status::Failure("音声出力デバイスを開けません: " + DeviceErrorText(err),
+                                             "Cannot open the sound output: " + DeviceErrorText(err) + ".");
+    return g_playback.deviceError;
 }
 
 SampleBuffer* PlaybackBuffer()
@@ -201,11 +213,11 @@ SampleBuffer* PlaybackBuffer()
 Status PlaySignal(int offset)
 {
     if (!g_playback.buffer)
-        return Status::Failure("音声バッファがありません");
-    if (!g_playback.strDeviceError.empty())
-        return Status::Failure(g_playback.strDeviceError);
+        return NoBuffer();
+    if (!g_playback.deviceError.IsOk())
+        return g_playback.deviceError;
     if (offset < 0 || offset > kBufferSamples)
-        return Status::Failure("信号の長さが不正です");
+        return Status::Failure("信号の長さが不正です", "The signal's length is out of range.");
     g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
     return PlaySamples({g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset}, kSampleRate);
 }
@@ -213,15 +225,15 @@ Status PlaySignal(int offset)
 Status PlaySamples(std::vector<std::int16_t> samples, int rate)
 {
     if (!g_playback.buffer)
-        return Status::Failure("音声バッファがありません");
-    if (!g_playback.strDeviceError.empty())
-        return Status::Failure(g_playback.strDeviceError);
+        return NoBuffer();
+    if (!g_playback.deviceError.IsOk())
+        return g_playback.deviceError;
     if (rate < kMinPlayRate || rate > kMaxPlayRate)
-        return Status::Failure("サンプリング周波数が不正です");
+        return Status::Failure("サンプリング周波数が不正です", "The sample rate is out of range.");
     if (g_playback.session) {
         std::lock_guard lock(g_playback.session->mutex);
         if (!g_playback.session->bNotified)
-            return Status::Failure("前の再生が終わっていません");
+            return Status::Failure("前の再生が終わっていません", "The last play has not ended yet.");
     }
 
     auto session = std::make_shared<PlaySession>();
@@ -284,7 +296,7 @@ void ClosePlayback()
     g_playback.session.reset();
     g_playback.buffer.reset();
     g_playback.doneTarget = nullptr;
-    g_playback.strDeviceError.clear();
+    g_playback.deviceError = Status();
     g_playback.dwLastVolume = 0;
     g_playback.gain = kFullLevel;
 }

@@ -48,6 +48,13 @@ struct Failure {
     QString message;
 };
 
+// A failure of the shared layers, in the language of the messages.
+QString StatusText(const Status& status)
+{
+    const bool bJapanese = QLocale::system().language() == QLocale::Japanese;
+    return QString::fromStdString(status.MessageIn(bJapanese ? MessageLanguage::Japanese : MessageLanguage::English));
+}
+
 void PrintError(const QString& message)
 {
     std::fprintf(stderr, "corvane-cli: %s\n", message.toLocal8Bit().constData());
@@ -337,7 +344,7 @@ std::optional<Failure> WriteOutput(const QString& path, const std::vector<std::u
     if (path != "-") {
         const Status status = SaveFileSafely(QFile::encodeName(path).toStdString(), bytes);
         if (!status.IsOk())
-            return Failure{kExitFailed, QString::fromStdString(status.Message())};
+            return Failure{kExitFailed, StatusText(status)};
         return std::nullopt;
     }
     std::size_t written = 0;
@@ -367,7 +374,7 @@ public:
             m_done.notify_all();
         });
         if (!status.IsOk())
-            return Failure{kExitFailed, QString::fromStdString(status.Message())};
+            return Failure{kExitFailed, StatusText(status)};
         m_bOpen = true;
         ApplyVolume(volume);
         return std::nullopt;
@@ -386,14 +393,14 @@ public:
         }
         const Status started = PlaySamples(signal.samples, signal.rate);
         if (!started.IsOk())
-            return Failure{kExitFailed, QString::fromStdString(started.Message())};
+            return Failure{kExitFailed, StatusText(started)};
         std::unique_lock lock(m_mutex);
         while (!m_done.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_bDone; })) {
             if (g_bInterrupted)
                 return Failure{kExitInterrupted, Tr("Interrupted.")};
         }
         if (!m_outcome.IsOk())
-            return Failure{kExitFailed, QString::fromStdString(m_outcome.Message())};
+            return Failure{kExitFailed, StatusText(m_outcome)};
         return std::nullopt;
     }
 

@@ -6,23 +6,37 @@
 
 namespace corvane {
 
+enum class MessageLanguage { Japanese, English };
+
 class Status {
 public:
     Status() = default;  // success
 
-    static Status Failure(std::string strMessage) { return Status(std::move(strMessage)); }
+    // A failure told in Japanese, the dialog's language, and in English for the command line
+    // under other locales (the Japanese serves both when strEnglish is empty).
+    static Status Failure(std::string strJapanese, std::string strEnglish = {})
+    {
+        return Status(std::move(strJapanese), std::move(strEnglish));
+    }
 
-    bool IsOk() const { return m_strMessage.empty(); }
-    // Empty on success; otherwise a sentence in the operator's language.
-    const std::string& Message() const { return m_strMessage; }
+    bool IsOk() const { return m_strJapanese.empty(); }
+    // Empty on success; otherwise one sentence in Japanese.
+    const std::string& Message() const { return m_strJapanese; }
+    // Empty on success; otherwise the message in language.
+    const std::string& MessageIn(MessageLanguage language) const
+    {
+        return language == MessageLanguage::English && !m_strEnglish.empty() ? m_strEnglish : m_strJapanese;
+    }
 
 private:
-    explicit Status(std::string strMessage)
-        : m_strMessage(strMessage.empty() ? std::string("unknown error") : std::move(strMessage))
+    Status(std::string strJapanese, std::string strEnglish)
+        : m_strJapanese(strJapanese.empty() ? std::string("不明なエラー") : std::move(strJapanese)),
+          m_strEnglish(std::move(strEnglish))
     {
     }
 
-    std::string m_strMessage;
+    std::string m_strJapanese;
+    std::string m_strEnglish;
 };
 
 }  // namespace corvane

@@ -78,9 +78,11 @@ std::vector<std::uint8_t> WaveFileBytes(std::span<const std::int16_t> samples, i
 Status WriteWaveFile(const std::string& path, const SampleBuffer& buffer, const FileReplacer& replaceFile)
 {
     if (buffer.Offset < 0 || buffer.Offset > kBufferSamples)
-        return Status::Failure("ファイル「" + path + "」を保存できませんでした（信号の長さが不正です）。");
+        return Status::Failure("ファイル「" + path + "」を保存できませんでした（信号の長さが不正です）。",
+                               "Cannot save the file \"" + path + "\": the signal's length is out of range.");
     if (!replaceFile)
-        return Status::Failure("ファイル「" + path + "」を保存できませんでした（書き込み手段がありません）。");
+        return Status::Failure("ファイル「" + path + "」を保存できませんでした（書き込み手段がありません）。",
+                               "Cannot save the file \"" + path + "\": there is no way to write it.");
     return replaceFile(path, WaveFileBytes(buffer));
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <random>
 
 #include <fcntl.h>
@@ -33,14 +34,27 @@ int SystemLinkat(int fromDir, const char* pszFrom, int toDir, const char* pszTo,
     return ::linkat(fromDir, pszFrom, toDir, pszTo, flags);
 }
 
-Status Refused(const std::string& path, const std::string& reason)
+// Why a file cannot be replaced, in both languages.
+struct Reason {
+    const char* pszJapanese;
+    const char* pszEnglish;
+};
+
+Status Refused(const std::string& path, const std::string& japanese, const std::string& english)
 {
-    return Status::Failure("ファイル「" + path + "」を保存できませんでした（" + reason + "）。");
+    return Status::Failure("ファイル「" + path + "」を保存できませんでした（" + japanese + "）。",
+                           "Cannot save the file \"" + path + "\": " + english + ".");
 }
 
+Status Refused(const std::string& path, const Reason& reason)
+{
+    return Refused(path, reason.pszJapanese, reason.pszEnglish);
+}
+
+// The system's reason, in the words of the locale's language.
 Status SystemFailure(const std::string& path, int nErrno)
 {
-    return Refused(path, std::strerror(nErrno));
+    return Refused(path, std::strerror(nErrno), std::strerror(nErrno));
 }
 
 class FileDescriptor {
@@ -102,23 +116,23 @@ int FollowLinks(std::string& path)
     return ELOOP;
 }
 
-// Why a file that exists cannot be replaced, or empty when it can.
-std::string WhyNotReplaceable(const std::string& path, const struct stat& info)
+// Why a file that exists cannot be replaced, or nullopt when it can.
+std::optional<Reason> WhyNotReplaceable(const std::string& path, const struct stat& info)
 {
     if (S_ISDIR(info.st_mode))
-        return "フォルダーです";
+        return Reason{"フォルダーです", "it is a folder"};
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-        return "デバイスファイルです";
+        return Reason{"デバイスファイルです", "it is a device"};
     if (S_ISFIFO(info.st_mode))
-        return "名前付きパイプです";
+        return Reason{"名前付きパイプです", "it is a named pipe"};
     if (S_ISSOCK(info.st_mode))
-        return "ソケットです";
+        return Reason{"ソケットです", "it is a socket"};
     if (!S_ISREG(info.st_mode))
-        return "通常のファイルではありません";
+        return Reason{"通常のファイルではありません", "it is not a regular file"};
     // Root may write anything, so its access check says nothing about the file's own bits.
     if ((info.st_mode & 0222) == 0 || (::access(path.c_str(), W_OK) != 0 && errno == EACCES))
-        return "読み取り専用のファイルです";
-    return {};
+        return Reason{"読み取り専用のファイルです", "it is read-only"};
+    return std::nullopt;
 }
 
 // Writes all of bytes at the file's start; 0, or the errno of the failure.
@@ -218,8 +232,8 @@ Status SaveFileSafelyUsing(const std::string& path, std::span<const std::uint8_t
     if (!bExists && errno != ENOENT)
         return SystemFailure(path, errno);
     if (bExists) {
-        if (const std::string why = WhyNotReplaceable(target, old); !why.empty())
-            return Refused(path, why);
+        if (const std::optional<Reason> why = WhyNotReplaceable(target, old))
+            return Refused(path, *why);
         if (old.st_nlink > 1)
             return RewriteInPlace(path, target, bytes, calls);
     }

@@ -176,6 +176,19 @@ TEST(Save, ANumberInTheLocalesEncodingIsFramedAsCodePage932)
     EXPECT_EQ(run.out, HexFrameText(*BuildFrame({InformationKind::CallerNumber, "\x82\xA0\x82\xA2"})) + "\n");
 }
 
+TEST(Save, AFailureSaysWhichFileAndWhyInTheLocalesLanguage)
+{
+    TempDir dir;
+    const std::string path = dir.File("missing/x.wav");
+    const CliRun english = RunCli({"save", "--reason", "P", "-o", path}, {"LANG=C"});
+    EXPECT_EQ(english.status, 1);
+    EXPECT_NE(english.err.find("corvane-cli: Cannot save the file \"" + path + "\": "), std::string::npos) << english.err;
+    const CliRun japanese = RunCli({"save", "--reason", "P", "-o", path}, {"LANG=ja_JP.UTF-8"});
+    EXPECT_EQ(japanese.status, 1);
+    EXPECT_NE(japanese.err.find("ファイル「" + path + "」を保存できませんでした"), std::string::npos) << japanese.err;
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
 struct BadInput {
     const char* label;
     std::vector<std::string> arguments;
