@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,8 @@ constexpr unsigned kDeviceLatencyUs = 80000;
 constexpr int kChunkFrames = kSampleRate / 100;
 // How long ClosePlayback waits for a play to end before leaving it to end by itself.
 constexpr auto kCloseWait = 500ms;
+// How long opening the device may take before it counts as not responding.
+constexpr auto kProbeWait = 2s;
 
 // What the device plays: its length in bytes and dwUser, which is 1 once the reset of shutdown
 // has begun.
@@ -66,6 +69,7 @@ struct Playback {
 };
 
 Playback g_playback;
+std::atomic<bool> g_bLeftStuck{false};
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -194,12 +198,32 @@ Status OpenPlayback(DoneTarget doneTarget)
         return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
 
-    snd_pcm_t* pPcm = nullptr;
-    const int err = OpenDevice(&pPcm, kSampleRate);
-    if (err == 0) {
-        snd_pcm_close(pPcm);
-        return Status();
+    // Opening can block for ever too (a pipe nobody reads): the check gets a thread of its own.
+    struct Probe {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<int> result;
+    };
+    auto probe = std::make_shared<Probe>();
+    std::thread([probe] {
+        snd_pcm_t* pPcm = nullptr;
+        const int result = OpenDevice(&pPcm, kSampleRate);
+        if (result == 0)
+            snd_pcm_close(pPcm);
+        std::lock_guard lock(probe->mutex);
+        probe->result = result;
+        probe->done.notify_all();
+    }).detach();
+    std::unique_lock lock(probe->mutex);
+    if (!probe->done.wait_for(lock, kProbeWait, [&] { return probe->result.has_value(); })) {
+        g_bLeftStuck = true;
+        g_playback.deviceError = Status::Failure("音声出力デバイスが応答しません",
+                                                 "The sound output does not respond.");
+        return g_playback.deviceError;
     }
+    const int err = *probe->result;
+    if (err == 0)
+        return Status();
     g_playback.deviceError = Status::Failure("音声出力デバイスを開けません: " + DeviceErrorText(err),
                                              "Cannot open the sound output: " + DeviceErrorText(err) + ".");
     return g_playback.deviceError;
@@ -261,6 +285,11 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused
                   static_cast<unsigned>(param1), static_cast<unsigned>(param2));
 }
 
+bool PlaybackLeftStuck()
+{
+    return g_bLeftStuck;
+}
+
 std::uint32_t VolumeValue(int position)
 {
     const auto level = static_cast<std::uint32_t>(std::abs(position) / 100.0 * 65535.0) & 0xFFFF;
@@ -286,7 +315,8 @@ void ClosePlayback()
         session->bAbort = true;
         {
             std::unique_lock lock(session->mutex);
-            session->changed.wait_for(lock, kCloseWait, [&] { return session->bFinished; });
+            if (!session->changed.wait_for(lock, kCloseWait, [&] { return session->bFinished; }))
+                g_bLeftStuck = true;
         }
         // A player stuck in the device is left to end by itself; the reset's notice is given here.
         Notify(*session, Status());

@@ -28,8 +28,9 @@ inline constexpr int kStallMarginMs = 2000;
 // Allocates the one SampleBuffer and checks that the default ALSA output device opens for the
 // signal's format (mono, 16-bit, 24 000 Hz), with doneTarget for the completion notice. The
 // buffer is allocated even when the device cannot be opened, so saving keeps working; the
-// returned status tells whether playback can work and, if not, why. ALSA's own complaints
-// never reach standard error. Call once, then ClosePlayback once.
+// returned status tells whether playback can work and, if not, why; a device that does not open
+// within 2 s counts as not responding. ALSA's own complaints never reach standard error. Call
+// once, then ClosePlayback once.
 Status OpenPlayback(DoneTarget doneTarget);
 
 // The buffer that OpenPlayback allocated, for every compose; nullptr when it could not be,
@@ -69,5 +70,10 @@ bool ApplyVolume(int position);
 // buffer; returns within half a second even when the device does not respond, leaving a stuck
 // play to end on its own without touching anything of the caller's.
 void ClosePlayback();
+
+// Whether ClosePlayback had to leave a play stuck in the device. The process should then end
+// with std::_Exit once its output is flushed: the sound library's exit handlers would wait for
+// the stuck call for ever.
+bool PlaybackLeftStuck();
 
 }  // namespace corvane

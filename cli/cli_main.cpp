@@ -687,5 +687,10 @@ int main(int argc, char** argv)
     corvane::cli::LoadTranslations(app);
     // A pipe whose reader went away fails the write instead of killing the command.
     std::signal(SIGPIPE, SIG_IGN);
-    return corvane::cli::Run(app);
+    const int status = corvane::cli::Run(app);
+    if (corvane::PlaybackLeftStuck()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "corvane_app.h"
 
+#include "audio/playback.h"
 #include "corvane_dlg.h"
 #include "dialog_prompts.h"
 
@@ -10,6 +11,8 @@
 #include <QTranslator>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -59,6 +62,10 @@ int CCorvaneApp::Run(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("corvane"));
     InstallJapaneseSupport(app);
     InitInstance();
+    if (PlaybackLeftStuck()) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return 0;
 }
 

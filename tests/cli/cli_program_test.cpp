@@ -22,6 +22,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,9 +38,11 @@ struct CliRun {
     std::string err;
 };
 
-// Runs corvane-cli with arguments, environment additions and standard input; at most 30 s.
+// Runs corvane-cli with arguments, environment additions and standard input, sending it SIGINT
+// after interruptAfter when that is positive; at most 30 s.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
-           const std::string& input = {})
+              const std::string& input = {},
+              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0))
 {
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -66,10 +69,16 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
     [[maybe_unused]] const ssize_t sent = write(inPipe[1], input.data(), input.size());
     close(inPipe[1]);
     CliRun run;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = start + std::chrono::seconds(30);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     int open = 2;
+    bool bInterrupted = false;
     while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (interruptAfter.count() > 0 && !bInterrupted && std::chrono::steady_clock::now() - start >= interruptAfter) {
+            kill(child, SIGINT);
+            bInterrupted = true;
+        }
         if (poll(fds, 2, 100) <= 0)
             continue;
         for (int i = 0; i < 2; ++i) {
@@ -316,6 +325,36 @@ TEST(Play, SendsTheWholeSignalAndSaysWhenItCouldNot)
     const CliRun failed = RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("missing/x.raw")});
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("corvane-cli: "), std::string::npos);
+}
+
+TEST(Play, CtrlCStopsItAtOnce)
+{
+    // A device that opens and then takes nothing more than a pipe holds: a reader that never reads.
+    const test::TestAlsaConfig alsa(test::kCaptureDevice);
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const int reader = open(dir.File("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"play", "--reason", "C", "--lead-marks", "6000"},
+                              {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("fifo")}, {}, std::chrono::milliseconds(300));
+    EXPECT_EQ(run.status, 130);
+    EXPECT_NE(run.err.find("Interrupted."), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    close(reader);
+}
+
+TEST(Play, ADeviceThatDoesNotOpenIsReportedInTime)
+{
+    // A pipe nobody opens for reading: opening the device for writing never returns.
+    const test::TestAlsaConfig alsa(test::kCaptureDevice);
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("fifo")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The sound output does not respond."), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 
 TEST(Options, HelpAndVersion)
