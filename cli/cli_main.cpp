@@ -2,6 +2,8 @@
 // test set. Exit status: 0 done, 1 failed (a save, a play, a batch line), 2 bad usage or request,
 // 130 interrupted.
 #include "audio/playback.h"
+#include "receive/frame_reader.h"
+#include "receive/wave_reader.h"
 #include "request/code_page_932.h"
 #include "request/request_checks.h"
 #include "signal/frame.h"
@@ -36,6 +38,7 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
+constexpr int kExitNoFrame = 3;
 
 QString Tr(const char* pszText)
 {
@@ -635,6 +638,187 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
     return nFailed == 0 ? 0 : kExitFailed;
 }
 
+QString Hex(int value, int digits)
+{
+    return QStringLiteral("0x%1").arg(value, digits, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
+}
+
+QString FaultText(const FrameFault& fault)
+{
+    switch (fault.kind) {
+    case FrameFault::Kind::Parity:
+        return Tr("parity error in byte %1").arg(fault.byte);
+    case FrameFault::Kind::Framing:
+        return Tr("no stop bit after byte %1").arg(fault.byte);
+    case FrameFault::Kind::Unexpected:
+        return Tr("byte %1 is %2 where %3 belongs").arg(fault.byte).arg(Hex(fault.received, 2), Hex(fault.expected, 2));
+    case FrameFault::Kind::Cut:
+        return Tr("frame cut after byte %1").arg(fault.byte);
+    case FrameFault::Kind::Length:
+        return Tr("message length %1, but its parameters take %2").arg(fault.expected).arg(fault.received);
+    case FrameFault::Kind::Check:
+        return Tr("check %1 received, %2 computed").arg(Hex(fault.received, 4), Hex(fault.expected, 4));
+    case FrameFault::Kind::Extra:
+        return Tr("%1 more bytes after the check").arg(fault.received);
+    }
+    return {};
+}
+
+// The parameter's type by name, and for a reason its meaning; empty for other types.
+QString ParameterName(const DecodedParameter& parameter)
+{
+    if (parameter.type == static_cast<std::uint8_t>(InformationKind::CallerNumber))
+        return Tr("caller number");
+    if (parameter.type == static_cast<std::uint8_t>(InformationKind::AbsenceReason))
+        return Tr("absence reason");
+    return {};
+}
+
+QString ReasonMeaning(const std::string& text)
+{
+    static const char* const kMeanings[] = {QT_TRANSLATE_NOOP("corvane-cli", "the caller refused"),
+                                            QT_TRANSLATE_NOOP("corvane-cli", "not available"),
+                                            QT_TRANSLATE_NOOP("corvane-cli", "public telephone"),
+                                            QT_TRANSLATE_NOOP("corvane-cli", "service conflict")};
+    const char* pLetter = text.size() == 1 ? std::strchr(kReasonLetters, text[0]) : nullptr;
+    return pLetter != nullptr && *pLetter != '\0' ? Tr(kMeanings[pLetter - kReasonLetters]) : QString();
+}
+
+QString FrameText(int index, const DecodedFrame& frame)
+{
+    QString text = Tr("frame %1 at %2 s after %3 mark bits: %4\n")
+                       .arg(index)
+                       .arg(frame.seconds, 0, 'f', 3)
+                       .arg(frame.markRun)
+                       .arg(frame.IsValid() ? Tr("valid") : Tr("%1 faults").arg(frame.faults.size()));
+    if (frame.messageType)
+        text += "  " + Tr("message type %1").arg(Hex(*frame.messageType, 2)) + "\n";
+    for (const DecodedParameter& parameter : frame.parameters) {
+        const QString name = ParameterName(parameter);
+        const QString value = QString::fromStdString(FromCodePage932(parameter.text));
+        const QString meaning = parameter.type == 0x04 ? ReasonMeaning(parameter.text) : QString();
+        text += "  " + Tr("parameter %1").arg(Hex(parameter.type, 2)) + (name.isEmpty() ? "" : " " + name) + ": " +
+                value + (meaning.isEmpty() ? "" : " (" + meaning + ")") + "\n";
+    }
+    if (frame.checkReceived && frame.checkComputed)
+        text += "  " + Tr("check %1 received, %2 computed").arg(Hex(*frame.checkReceived, 4), Hex(*frame.checkComputed, 4)) + "\n";
+    for (const FrameFault& fault : frame.faults)
+        text += "  " + Tr("fault: %1").arg(FaultText(fault)) + "\n";
+    return text;
+}
+
+QJsonObject FrameJson(int index, const DecodedFrame& frame)
+{
+    QJsonArray parameters;
+    for (const DecodedParameter& parameter : frame.parameters) {
+        QJsonObject json{{"type", parameter.type}, {"text", QString::fromStdString(FromCodePage932(parameter.text))}};
+        if (!ParameterName(parameter).isEmpty())
+            json["name"] = ParameterName(parameter);
+        if (parameter.type == 0x04 && !ReasonMeaning(parameter.text).isEmpty())
+            json["meaning"] = ReasonMeaning(parameter.text);
+        parameters.append(json);
+    }
+    QJsonArray faults;
+    for (const FrameFault& fault : frame.faults)
+        faults.append(FaultText(fault));
+    SignalFrame bytes;
+    bytes.bSendCnt = static_cast<std::uint8_t>(std::min<std::size_t>(frame.bytes.size(), 255));
+    std::copy_n(frame.bytes.begin(), bytes.bSendCnt, bytes.data.begin());
+    QJsonObject json{{"frame", index},
+                     {"seconds", frame.seconds},
+                     {"markRun", frame.markRun},
+                     {"bytes", QString::fromStdString(HexFrameText(bytes))},
+                     {"parameters", parameters},
+                     {"faults", faults},
+                     {"valid", frame.IsValid()}};
+    if (frame.messageType)
+        json["messageType"] = *frame.messageType;
+    if (frame.checkReceived)
+        json["checkReceived"] = Hex(*frame.checkReceived, 4);
+    if (frame.checkComputed)
+        json["checkComputed"] = Hex(*frame.checkComputed, 4);
+    return json;
+}
+
+// Prints frames and returns the status: 0 all valid, 1 a frame has faults, 3 none found.
+int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson)
+{
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        PrintOut(bJson ? QString::fromUtf8(QJsonDocument(FrameJson(index, frames[i])).toJson(QJsonDocument::Compact)) + "\n"
+                       : FrameText(index, frames[i]));
+    }
+    if (frames.empty()) {
+        PrintError(Tr("No frame found."));
+        return kExitNoFrame;
+    }
+    const bool bAllValid = std::all_of(frames.begin(), frames.end(), [](const DecodedFrame& frame) { return frame.IsValid(); });
+    return bAllValid ? 0 : kExitFailed;
+}
+
+struct ToneOptionSet {
+    QCommandLineOption markHz{"mark-hz", Tr("Mark frequency in Hz (default 1300)."), "HZ"};
+    QCommandLineOption spaceHz{"space-hz", Tr("Space frequency in Hz (default 2100)."), "HZ"};
+    QCommandLineOption baud{"baud", Tr("Bit rate, 300 to 2400 (default 1200)."), "BAUD"};
+
+    std::optional<Failure> Read(const QCommandLineParser& parser, FskTones& tones) const
+    {
+        for (const auto& [pOption, pValue, name] : {std::tuple{&markHz, &tones.markHz, "mark-hz"},
+                                                    std::tuple{&spaceHz, &tones.spaceHz, "space-hz"}}) {
+            if (parser.isSet(*pOption)) {
+                if (auto failure = ParseNumber(parser.value(*pOption), 300, 3400, name, *pValue))
+                    return failure;
+            }
+        }
+        if (parser.isSet(baud)) {
+            if (auto failure = ParseNumber(parser.value(baud), 300, 2400, "baud", tones.baud))
+                return failure;
+        }
+        return std::nullopt;
+    }
+};
+
+int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
+{
+    const ToneOptionSet tones;
+    const QCommandLineOption channel("channel", Tr("The channel to read, from 1 (default 1)."), "N");
+    const QCommandLineOption json("json", Tr("Print one JSON object a frame."));
+    parser.addOptions({tones.markHz, tones.spaceHz, tones.baud, channel, json});
+    parser.addPositionalArgument("FILE", Tr("A WAVE file; - for standard input."));
+    if (auto status = ParseOrExit(parser, arguments))
+        return *status;
+    const QStringList positional = parser.positionalArguments().mid(1);
+    if (positional.size() != 1)
+        return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
+    FskTones fsk;
+    if (auto failure = tones.Read(parser, fsk))
+        return Finish(failure);
+    long long nChannel = 1;
+    if (parser.isSet(channel)) {
+        if (auto failure = ParseWhole(parser.value(channel), 1, 64, "channel", nChannel))
+            return Finish(failure);
+    }
+    QFile input;
+    const bool bOpened = positional[0] == "-" ? input.open(stdin, QIODevice::ReadOnly)
+                                              : (input.setFileName(positional[0]), input.open(QIODevice::ReadOnly));
+    if (!bOpened)
+        return Finish(Failure{kExitUsage, Tr("Cannot read %1: %2").arg(positional[0], input.errorString())});
+    const QByteArray bytes = input.readAll();
+    WaveProblem problem = WaveProblem::None;
+    const std::optional<Recording> recording = ReadWave(
+        {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())},
+        static_cast<int>(nChannel), problem);
+    if (!recording) {
+        static const char* const kProblems[] = {
+            "", QT_TRANSLATE_NOOP("corvane-cli", "%1 is not a WAVE file."),
+            QT_TRANSLATE_NOOP("corvane-cli", "%1: the sample format or rate is not one this reads."),
+            QT_TRANSLATE_NOOP("corvane-cli", "%1 has no such channel."),
+            QT_TRANSLATE_NOOP("corvane-cli", "%1 holds no samples.")};
+        return Finish(Failure{kExitUsage, Tr(kProblems[static_cast<int>(problem)]).arg(positional[0])});
+    }
+    return ReportFrames(FindFrames(Demodulate(*recording, fsk)), parser.isSet(json));
+}
+
 int Run(QCoreApplication& app)
 {
     QCommandLineParser parser;
@@ -644,16 +828,17 @@ int Run(QCoreApplication& app)
            "  frame   print the frame as the dialog's status line shows it\n"
            "  save    write the signal as a WAVE file (-o FILE)\n"
            "  play    play the signal once on the default output\n"
-           "  batch   save or play one request per line of a file\n\n"
+           "  batch   save or play one request per line of a file\n"
+           "  decode  find and check every frame in a WAVE file\n\n"
            "corvane-cli COMMAND --help shows the options of a command."));
-    parser.addPositionalArgument("command", Tr("frame, save, play or batch"));
+    parser.addPositionalArgument("command", Tr("frame, save, play, batch or decode"));
     parser.addVersionOption();
     parser.addHelpOption();
     parser.parse(app.arguments());
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.isEmpty() ? QString() : positional.first();
     static const std::pair<const char*, Command> kCommands[] = {
-        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}};
+        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"decode", RunDecode}};
     for (const auto& [name, run] : kCommands) {
         if (command == name) {
             QCommandLineParser commandParser;
@@ -669,7 +854,7 @@ int Run(QCoreApplication& app)
         PrintOut(parser.helpText());
         return 0;
     }
-    PrintError(command.isEmpty() ? Tr("Give a command: frame, save, play or batch.")
+    PrintError(command.isEmpty() ? Tr("Give a command: frame, save, play, batch or decode.")
                                  : Tr("Unknown command \"%1\".").arg(command));
     PrintError(Tr("corvane-cli --help lists the commands."));
     return kExitUsage;

@@ -1,0 +1,134 @@
+#include "wave_reader.h"
+
+#include <cstring>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::uint16_t kPcm = 1;
+constexpr std::uint16_t kFloat = 3;
+constexpr std::uint16_t kALaw = 6;
+constexpr std::uint16_t kMuLaw = 7;
+constexpr std::uint16_t kExtensible = 0xFFFE;
+
+std::uint32_t Le(std::span<const std::uint8_t> bytes, std::size_t at, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
+    return value;
+}
+
+// ITU-T G.711 expansions, as full-scale fractions.
+float MuLaw(std::uint8_t code)
+{
+    code = static_cast<std::uint8_t>(~code);
+    const int exponent = (code >> 4) & 7;
+    const int magnitude = (((code & 0x0F) << 3) + 0x84) << exponent;
+    return static_cast<float>((code & 0x80) ? 0x84 - magnitude : magnitude - 0x84) / 32768.0f;
+}
+
+float ALaw(std::uint8_t code)
+{
+    code ^= 0x55;
+    const int exponent = (code >> 4) & 7;
+    int magnitude = (code & 0x0F) << 4;
+    magnitude = exponent == 0 ? magnitude + 8 : (magnitude + 0x108) << (exponent - 1);
+    return static_cast<float>((code & 0x80) ? magnitude : -magnitude) / 32768.0f;
+}
+
+float Sample(std::span<const std::uint8_t> bytes, std::size_t at, std::uint16_t format, int bits)
+{
+    switch (format) {
+    case kMuLaw:
+        return MuLaw(bytes[at]);
+    case kALaw:
+        return ALaw(bytes[at]);
+    case kFloat:
+        if (bits == 32) {
+            float value = 0;
+            const std::uint32_t raw = Le(bytes, at, 4);
+            std::memcpy(&value, &raw, 4);
+            return value;
+        } else {
+            double value = 0;
+            const std::uint64_t raw = Le(bytes, at, 4) | static_cast<std::uint64_t>(Le(bytes, at + 4, 4)) << 32;
+            std::memcpy(&value, &raw, 8);
+            return static_cast<float>(value);
+        }
+    default:
+        if (bits == 8)  // unsigned, centred on 128
+            return (static_cast<float>(bytes[at]) - 128.0f) / 128.0f;
+        // Signed, left-aligned into 32 bits.
+        const auto value = static_cast<std::int32_t>(Le(bytes, at, bits / 8) << (32 - bits));
+        return static_cast<float>(value / 2147483648.0);
+    }
+}
+
+bool Supported(std::uint16_t format, int bits)
+{
+    switch (format) {
+    case kPcm:
+        return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    case kFloat:
+        return bits == 32 || bits == 64;
+    case kALaw:
+    case kMuLaw:
+        return bits == 8;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
+{
+    problem = WaveProblem::NotWave;
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    std::uint16_t format = 0;
+    int channels = 0;
+    int bits = 0;
+    int rate = 0;
+    std::size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const std::uint32_t size = Le(bytes, at + 4, 4);
+        const std::size_t body = at + 8;
+        const std::size_t available = std::min<std::size_t>(size, bytes.size() - body);
+        if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && available >= 16) {
+            format = static_cast<std::uint16_t>(Le(bytes, body, 2));
+            channels = static_cast<int>(Le(bytes, body + 2, 2));
+            rate = static_cast<int>(Le(bytes, body + 4, 4));
+            bits = static_cast<int>(Le(bytes, body + 14, 2));
+            if (format == kExtensible && available >= 26)
+                format = static_cast<std::uint16_t>(Le(bytes, body + 24, 2));  // the sub-format's tag
+        } else if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
+            if (format == 0)
+                return std::nullopt;
+            if (!Supported(format, bits) || rate < 8000 || rate > 96000 || channels < 1) {
+                problem = WaveProblem::UnsupportedFormat;
+                return std::nullopt;
+            }
+            if (channel < 1 || channel > channels) {
+                problem = WaveProblem::NoSuchChannel;
+                return std::nullopt;
+            }
+            const std::size_t frameBytes = static_cast<std::size_t>(channels) * static_cast<std::size_t>(bits / 8);
+            Recording recording;
+            recording.rate = rate;
+            recording.samples.reserve(available / frameBytes);
+            const std::size_t offset = static_cast<std::size_t>(channel - 1) * static_cast<std::size_t>(bits / 8);
+            for (std::size_t frame = body; frame + frameBytes <= body + available; frame += frameBytes)
+                recording.samples.push_back(Sample(bytes, frame + offset, format, bits));
+            problem = recording.samples.empty() ? WaveProblem::NoData : WaveProblem::None;
+            return recording.samples.empty() ? std::nullopt : std::optional(std::move(recording));
+        }
+        at = body + size + (size & 1);  // chunks are padded to even sizes
+    }
+    problem = format == 0 ? WaveProblem::NotWave : WaveProblem::NoData;
+    return std::nullopt;
+}
+
+}  // namespace corvane
