@@ -1,6 +1,7 @@
 // corvane-cli: the dialog's signal for scripts and test benches, and the stress signals of a
 // test set. Exit status: 0 done, 1 failed (a save, a play, a batch line), 2 bad usage or request,
 // 130 interrupted.
+#include "audio/capture.h"
 #include "audio/playback.h"
 #include "receive/frame_reader.h"
 #include "receive/wave_reader.h"
@@ -23,6 +24,7 @@
 #include <QTranslator>
 
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
@@ -778,21 +780,46 @@ struct ToneOptionSet {
     }
 };
 
+Recording ToRecording(const std::vector<std::int16_t>& samples, int rate)
+{
+    Recording recording;
+    recording.rate = rate;
+    recording.samples.reserve(samples.size());
+    for (const std::int16_t sample : samples)
+        recording.samples.push_back(static_cast<float>(sample) / 32768.0f);
+    return recording;
+}
+
+constexpr int kCaptureRate = 24000;
+
 int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
 {
     const ToneOptionSet tones;
     const QCommandLineOption channel("channel", Tr("The channel to read, from 1 (default 1)."), "N");
     const QCommandLineOption json("json", Tr("Print one JSON object a frame."));
-    parser.addOptions({tones.markHz, tones.spaceHz, tones.baud, channel, json});
+    const QCommandLineOption capture("capture", Tr("Seconds to record from the default input, 1 to 600."), "SECONDS");
+    parser.addOptions({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture});
     parser.addPositionalArgument("FILE", Tr("A WAVE file; - for standard input."));
     if (auto status = ParseOrExit(parser, arguments))
         return *status;
     const QStringList positional = parser.positionalArguments().mid(1);
-    if (positional.size() != 1)
-        return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
     FskTones fsk;
     if (auto failure = tones.Read(parser, fsk))
         return Finish(failure);
+    if (parser.isSet(capture)) {
+        double seconds = 0;
+        if (positional.size() != 0)
+            return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
+        if (auto failure = ParseNumber(parser.value(capture), 1, 600, "capture", seconds))
+            return Finish(failure);
+        std::vector<std::int16_t> samples;
+        const Status recorded = CaptureSamples(seconds, kCaptureRate, samples);
+        if (!recorded.IsOk())
+            return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
+        return ReportFrames(FindFrames(Demodulate(ToRecording(samples, kCaptureRate), fsk)), parser.isSet(json));
+    }
+    if (positional.size() != 1)
+        return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
     long long nChannel = 1;
     if (parser.isSet(channel)) {
         if (auto failure = ParseWhole(parser.value(channel), 1, 64, "channel", nChannel))
@@ -819,26 +846,117 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
     return ReportFrames(FindFrames(Demodulate(*recording, fsk)), parser.isSet(json));
 }
 
+// The mark and space frequencies in samples: the medians of the half-periods between zero
+// crossings (interpolated between samples) below and above the tones' midpoint.
+std::pair<double, double> ToneFrequencies(const std::vector<float>& samples, int rate, const FskTones& tones)
+{
+    const double midpoint = (tones.markHz + tones.spaceHz) / 2;
+    std::vector<double> marks;
+    std::vector<double> spaces;
+    double lastCrossing = -1;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if ((samples[i - 1] < 0) == (samples[i] < 0))
+            continue;
+        const double crossing = static_cast<double>(i - 1) + samples[i - 1] / (samples[i - 1] - samples[i]);
+        if (lastCrossing >= 0) {
+            const double hz = rate / (2 * (crossing - lastCrossing));
+            (hz < midpoint ? marks : spaces).push_back(hz);
+        }
+        lastCrossing = crossing;
+    }
+    const auto median = [](std::vector<double>& values) {
+        if (values.empty())
+            return 0.0;
+        std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+        return values[values.size() / 2];
+    };
+    return {median(marks), median(spaces)};
+}
+
+int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
+{
+    const SignalOptionSet set;
+    set.AddTo(parser, true);
+    const QCommandLineOption volume("volume", Tr("Playback volume, 0 to 100 (default 30)."), "N");
+    const QCommandLineOption extra("extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS");
+    parser.addOptions({volume, extra});
+    if (auto status = ParseOrExit(parser, arguments))
+        return *status;
+    NotificationRequest request;
+    SignalOptions options;
+    CliSignal signal;
+    int nVolume = 30;
+    double extraSeconds = 1;
+    if (auto failure = ReadSignal(parser, set, request, options, signal))
+        return Finish(failure);
+    if (auto failure = ReadVolume(parser, volume, nVolume))
+        return Finish(failure);
+    if (parser.isSet(extra)) {
+        if (auto failure = ParseNumber(parser.value(extra), 0, 60, "extra-seconds", extraSeconds))
+            return Finish(failure);
+    }
+    Player player;
+    if (auto failure = player.Open(nVolume))
+        return Finish(failure);
+
+    std::vector<std::int16_t> samples;
+    Status recorded;
+    const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
+    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples); });
+    const std::optional<Failure> played = player.Play(signal);
+    recorder.join();
+    if (played)
+        return Finish(played);
+    if (!recorded.IsOk())
+        return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
+
+    const Recording recording = ToRecording(samples, signal.rate);
+    const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
+    const std::vector<std::uint8_t> sent(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
+    const bool bPass = std::any_of(frames.begin(), frames.end(),
+                                   [&](const DecodedFrame& frame) { return frame.IsValid() && frame.bytes == sent; });
+    // Level and tones over the part of the recording that holds the signal.
+    float peak = 0;
+    for (const float sample : recording.samples)
+        peak = std::max(peak, std::abs(sample));
+    const auto loud = [peak](float sample) { return std::abs(sample) > peak / 10; };
+    const auto first = std::find_if(recording.samples.begin(), recording.samples.end(), loud);
+    const auto last = std::find_if(recording.samples.rbegin(), recording.samples.rend(), loud).base();
+    const auto [markHz, spaceHz] = ToneFrequencies(std::vector<float>(first, std::max(first, last)), signal.rate, {});
+    const double levelDb = peak > 0 ? 20 * std::log10(peak) : -120.0;
+    PrintOut((bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
+             Tr("level %1 dBFS, mark %2 Hz, space %3 Hz")
+                 .arg(levelDb, 0, 'f', 1)
+                 .arg(markHz, 0, 'f', 0)
+                 .arg(spaceHz, 0, 'f', 0) + "\n");
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        PrintOut(FrameText(static_cast<int>(i) + 1, frames[i]));
+    if (!bPass)
+        PrintError(Tr("the frame sent was not received whole"));
+    return bPass ? 0 : kExitFailed;
+}
+
 int Run(QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         Tr("Makes the Japanese caller ID signal: the frame, a WAVE file, a play on the default output.\n\n"
            "Commands:\n"
-           "  frame   print the frame as the dialog's status line shows it\n"
-           "  save    write the signal as a WAVE file (-o FILE)\n"
-           "  play    play the signal once on the default output\n"
-           "  batch   save or play one request per line of a file\n"
-           "  decode  find and check every frame in a WAVE file\n\n"
+           "  frame    print the frame as the dialog's status line shows it\n"
+           "  save     write the signal as a WAVE file (-o FILE)\n"
+           "  play     play the signal once on the default output\n"
+           "  batch    save or play one request per line of a file\n"
+           "  decode   find and check every frame in a WAVE file or a recording\n"
+           "  loopback play while recording, and check the frame, level and tones received\n\n"
            "corvane-cli COMMAND --help shows the options of a command."));
-    parser.addPositionalArgument("command", Tr("frame, save, play, batch or decode"));
+    parser.addPositionalArgument("command", Tr("frame, save, play, batch, decode or loopback"));
     parser.addVersionOption();
     parser.addHelpOption();
     parser.parse(app.arguments());
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.isEmpty() ? QString() : positional.first();
     static const std::pair<const char*, Command> kCommands[] = {
-        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"decode", RunDecode}};
+        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"decode", RunDecode}, {"loopback", RunLoopback}};
     for (const auto& [name, run] : kCommands) {
         if (command == name) {
             QCommandLineParser commandParser;
@@ -854,7 +972,7 @@ int Run(QCoreApplication& app)
         PrintOut(parser.helpText());
         return 0;
     }
-    PrintError(command.isEmpty() ? Tr("Give a command: frame, save, play, batch or decode.")
+    PrintError(command.isEmpty() ? Tr("Give a command: frame, save, play, batch, decode or loopback.")
                                  : Tr("Unknown command \"%1\".").arg(command));
     PrintError(Tr("corvane-cli --help lists the commands."));
     return kExitUsage;

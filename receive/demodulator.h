@@ -23,7 +23,7 @@ struct ReceivedBit {
 };
 
 // Returns the bits the receiver finds in recording, which is converted to 8000 samples per
-// second first (libsoxr). Tones down to -50 dBFS are received; silence gives no bits.
+// second first (libsoxr). Tones down to about -50 dBFS are received; silence gives no bits.
 std::vector<ReceivedBit> Demodulate(const Recording& recording, const FskTones& tones);
 
 }  // namespace corvane

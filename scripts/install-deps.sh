@@ -11,7 +11,7 @@ packages=(
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
-    libspandsp-dev libtiff-dev minimodem
+    libspandsp-dev libtiff-dev minimodem sox
     # screenshots of the dialog
     xvfb x11-apps imagemagick openbox xdotool
 )

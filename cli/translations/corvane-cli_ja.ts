@@ -204,36 +204,194 @@
         <translation>バッチ: 保存 %1、失敗 %2</translation>
     </message>
     <message>
+        <source>parity error in byte %1</source>
+        <translation>%1バイト目のパリティ誤り</translation>
+    </message>
+    <message>
+        <source>no stop bit after byte %1</source>
+        <translation>%1バイト目の後にストップビットがありません</translation>
+    </message>
+    <message>
+        <source>byte %1 is %2 where %3 belongs</source>
+        <translation>%1バイト目が%3ではなく%2です</translation>
+    </message>
+    <message>
+        <source>frame cut after byte %1</source>
+        <translation>フレームが%1バイト目で途切れています</translation>
+    </message>
+    <message>
+        <source>message length %1, but its parameters take %2</source>
+        <translation>メッセージ長は%1ですが、パラメータは%2バイトあります</translation>
+    </message>
+    <message>
+        <source>check %1 received, %2 computed</source>
+        <translation>受信したチェック %1、計算したチェック %2</translation>
+    </message>
+    <message>
+        <source>%1 more bytes after the check</source>
+        <translation>チェックの後に%1バイト余分にあります</translation>
+    </message>
+    <message>
+        <source>caller number</source>
+        <translation>発信電話番号</translation>
+    </message>
+    <message>
+        <source>absence reason</source>
+        <translation>発信電話番号非通知理由</translation>
+    </message>
+    <message>
+        <source>the caller refused</source>
+        <translation>ユーザ拒否</translation>
+    </message>
+    <message>
+        <source>not available</source>
+        <translation>サービス提供不可</translation>
+    </message>
+    <message>
+        <source>public telephone</source>
+        <translation>公衆電話発信</translation>
+    </message>
+    <message>
+        <source>service conflict</source>
+        <translation>サービス競合</translation>
+    </message>
+    <message>
+        <source>frame %1 at %2 s after %3 mark bits: %4
+</source>
+        <translation>フレーム%1（%2秒、マークビット%3個の後）: %4
+</translation>
+    </message>
+    <message>
+        <source>valid</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>%1 faults</source>
+        <translation>誤り%1件</translation>
+    </message>
+    <message>
+        <source>message type %1</source>
+        <translation>メッセージ種別 %1</translation>
+    </message>
+    <message>
+        <source>parameter %1</source>
+        <translation>パラメータ %1</translation>
+    </message>
+    <message>
+        <source>fault: %1</source>
+        <translation>誤り: %1</translation>
+    </message>
+    <message>
+        <source>No frame found.</source>
+        <translation>フレームが見つかりません。</translation>
+    </message>
+    <message>
+        <source>Mark frequency in Hz (default 1300).</source>
+        <translation>マーク周波数（Hz、既定は1300）。</translation>
+    </message>
+    <message>
+        <source>Space frequency in Hz (default 2100).</source>
+        <translation>スペース周波数（Hz、既定は2100）。</translation>
+    </message>
+    <message>
+        <source>Bit rate, 300 to 2400 (default 1200).</source>
+        <translation>ビットレート、300～2400（既定は1200）。</translation>
+    </message>
+    <message>
+        <source>The channel to read, from 1 (default 1).</source>
+        <translation>読み取るチャンネル、1から（既定は1）。</translation>
+    </message>
+    <message>
+        <source>Print one JSON object a frame.</source>
+        <translation>フレームごとにJSONオブジェクトを1つ出力する。</translation>
+    </message>
+    <message>
+        <source>Seconds to record from the default input, 1 to 600.</source>
+        <translation>既定の入力から録音する秒数、1～600。</translation>
+    </message>
+    <message>
+        <source>A WAVE file; - for standard input.</source>
+        <translation>WAVEファイル。- で標準入力。</translation>
+    </message>
+    <message>
+        <source>Give one WAVE file, or - for standard input.</source>
+        <translation>WAVEファイルを1つ、または標準入力の - を指定してください。</translation>
+    </message>
+    <message>
+        <source>Cannot record: %1</source>
+        <translation>録音できません: %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a WAVE file.</source>
+        <translation>%1 はWAVEファイルではありません。</translation>
+    </message>
+    <message>
+        <source>%1: the sample format or rate is not one this reads.</source>
+        <translation>%1: このサンプル形式またはサンプリング周波数には対応していません。</translation>
+    </message>
+    <message>
+        <source>%1 has no such channel.</source>
+        <translation>%1 にはそのチャンネルがありません。</translation>
+    </message>
+    <message>
+        <source>%1 holds no samples.</source>
+        <translation>%1 にはサンプルがありません。</translation>
+    </message>
+    <message>
+        <source>Seconds to record beyond the signal's length (default 1).</source>
+        <translation>信号の長さを超えて録音する秒数（既定は1）。</translation>
+    </message>
+    <message>
+        <source>loopback: pass</source>
+        <translation>ループバック: 合格</translation>
+    </message>
+    <message>
+        <source>loopback: fail</source>
+        <translation>ループバック: 不合格</translation>
+    </message>
+    <message>
+        <source>level %1 dBFS, mark %2 Hz, space %3 Hz</source>
+        <translation>レベル %1 dBFS、マーク %2 Hz、スペース %3 Hz</translation>
+    </message>
+    <message>
+        <source>the frame sent was not received whole</source>
+        <translation>送ったフレームがそのまま受信されませんでした</translation>
+    </message>
+    <message>
         <source>Makes the Japanese caller ID signal: the frame, a WAVE file, a play on the default output.
 
 Commands:
-  frame   print the frame as the dialog's status line shows it
-  save    write the signal as a WAVE file (-o FILE)
-  play    play the signal once on the default output
-  batch   save or play one request per line of a file
+  frame    print the frame as the dialog's status line shows it
+  save     write the signal as a WAVE file (-o FILE)
+  play     play the signal once on the default output
+  batch    save or play one request per line of a file
+  decode   find and check every frame in a WAVE file or a recording
+  loopback play while recording, and check the frame, level and tones received
 
 corvane-cli COMMAND --help shows the options of a command.</source>
         <translation>日本の発信者番号通知の信号を作ります: フレーム、WAVEファイル、既定の出力での再生。
 
 コマンド:
-  frame   ダイアログのステータス行と同じ形でフレームを表示する
-  save    信号をWAVEファイルに書き込む（-o FILE）
-  play    信号を既定の出力で1回再生する
-  batch   ファイルの1行ごとの要求を保存または再生する
+  frame    ダイアログのステータス行と同じ形でフレームを表示する
+  save     信号をWAVEファイルに書き込む（-o FILE）
+  play     信号を既定の出力で1回再生する
+  batch    ファイルの1行ごとの要求を保存または再生する
+  decode   WAVEファイルまたは録音の中のフレームをすべて見つけて検査する
+  loopback 再生しながら録音し、受信したフレームとレベル、周波数を確かめる
 
 corvane-cli COMMAND --help でコマンドのオプションを表示します。</translation>
     </message>
     <message>
-        <source>frame, save, play or batch</source>
-        <translation>frame、save、play、batch のいずれか</translation>
+        <source>frame, save, play, batch, decode or loopback</source>
+        <translation>frame、save、play、batch、decode、loopback のいずれか</translation>
     </message>
     <message>
         <source>the command</source>
         <translation>コマンド</translation>
     </message>
     <message>
-        <source>Give a command: frame, save, play or batch.</source>
-        <translation>コマンドを指定してください: frame、save、play、batch。</translation>
+        <source>Give a command: frame, save, play, batch, decode or loopback.</source>
+        <translation>コマンドを指定してください: frame、save、play、batch、decode、loopback。</translation>
     </message>
     <message>
         <source>Unknown command "%1".</source>

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -355,6 +356,163 @@ TEST(Play, ADeviceThatDoesNotOpenIsReportedInTime)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("The sound output does not respond."), std::string::npos) << run.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+class Decode : public testing::Test {
+protected:
+    // Saves a signal with the given options and decodes it; the decoder's run.
+    CliRun SaveAndDecode(const std::vector<std::string>& saveOptions, const std::vector<std::string>& decodeOptions = {},
+                         const std::string& locale = "C")
+    {
+        std::vector<std::string> save = {"save", "-o", m_dir.File("s.wav")};
+        save.insert(save.end(), saveOptions.begin(), saveOptions.end());
+        EXPECT_EQ(RunCli(save).status, 0);
+        std::vector<std::string> decode = {"decode", m_dir.File("s.wav")};
+        decode.insert(decode.end(), decodeOptions.begin(), decodeOptions.end());
+        return RunCli(decode, {"LANG=" + locale});
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(Decode, AValidFrameIsShownWithItsParametersAndCheck)
+{
+    const CliRun run = SaveAndDecode({"--reason", "P"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("frame 1 at 0.267 s after "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("mark bits: valid\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  message type 0x40\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  parameter 0x04 absence reason: P (the caller refused)\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  check 0xEE1E received, 0xEE1E computed\n"), std::string::npos);
+}
+
+TEST_F(Decode, FaultsAreNamedByPositionAndGiveStatusOne)
+{
+    const CliRun crc = SaveAndDecode({"--number", "0312345678", "--corrupt", "crc"});
+    EXPECT_EQ(crc.status, 1);
+    EXPECT_NE(crc.out.find("fault: check 0xAD04 received, 0x52FB computed"), std::string::npos) << crc.out;
+    const CliRun cut = SaveAndDecode({"--number", "0312345678", "--corrupt", "truncate:17"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.out.find("fault: frame cut after byte 17"), std::string::npos) << cut.out;
+    const CliRun parity = SaveAndDecode({"--number", "0312345678", "--corrupt", "parity:9"}, {}, "ja_JP.UTF-8");
+    EXPECT_EQ(parity.status, 1);
+    EXPECT_NE(parity.out.find("9バイト目のパリティ誤り"), std::string::npos) << parity.out;
+}
+
+TEST_F(Decode, JsonGivesOneObjectAFrameAndFurtherParametersAreShown)
+{
+    const CliRun run = SaveAndDecode({"--number", "0312", "--param", "0x01:12081530", "--param", "0x7E:X"}, {"--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    EXPECT_TRUE(json["valid"].toBool());
+    EXPECT_EQ(json["parameters"][0]["name"].toString(), "caller number");
+    EXPECT_EQ(json["parameters"][1]["type"].toInt(), 1);
+    EXPECT_EQ(json["parameters"][1]["text"].toString(), "12081530");
+    EXPECT_EQ(json["parameters"][2]["type"].toInt(), 0x7E);
+    EXPECT_EQ(json["checkReceived"].toString(), json["checkComputed"].toString());
+}
+
+TEST_F(Decode, StatusesForNoFrameAndBadInput)
+{
+    const CliRun silence = SaveAndDecode({"--reason", "P", "--level-dbfs", "-90"});
+    EXPECT_EQ(silence.status, 3);
+    EXPECT_NE(silence.err.find("No frame found."), std::string::npos);
+    EXPECT_EQ(RunCli({"decode", m_dir.File("s.wav"), "--channel", "2"}).status, 2);
+    EXPECT_EQ(RunCli({"decode", m_dir.File("missing.wav")}).status, 2);
+    EXPECT_EQ(RunCli({"decode"}).status, 2);
+    const CliRun text = RunCli({"decode", "-"}, {"LANG=C"}, "not a wave file");
+    EXPECT_EQ(text.status, 2);
+    EXPECT_NE(text.err.find("is not a WAVE file"), std::string::npos) << text.err;
+}
+
+// The loopback device pair's pipe, held open both ways so that neither side's opening waits for
+// the other or sees it gone.
+class LoopbackCable {
+public:
+    explicit LoopbackCable(const TempDir& dir) : m_path(dir.File("cable"))
+    {
+        mkfifo(m_path.c_str(), 0600);
+        m_fd = open(m_path.c_str(), O_RDWR | O_NONBLOCK);
+    }
+    ~LoopbackCable() { close(m_fd); }
+    std::string Environment() const { return "AUDIO_CAPTURE_FILE=" + m_path; }
+    // Puts samples on the line for a recording to find; the pipe holds about a second of them.
+    bool Send(const std::vector<std::int16_t>& samples) const
+    {
+        const auto bytes = static_cast<ssize_t>(samples.size() * 2);
+        return write(m_fd, samples.data(), static_cast<std::size_t>(bytes)) == bytes;
+    }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+// The level and tone frequencies a loopback reports.
+struct Measured {
+    double level = 0;
+    double markHz = 0;
+    double spaceHz = 0;
+};
+
+Measured ReadMeasured(const std::string& out)
+{
+    Measured measured;
+    const std::size_t at = out.find("level ");
+    if (at != std::string::npos)
+        std::sscanf(out.c_str() + at, "level %lf dBFS, mark %lf Hz, space %lf Hz", &measured.level, &measured.markHz,
+                    &measured.spaceHz);
+    return measured;
+}
+
+TEST(Loopback, PassesWithTheLevelAndTonesMeasured)
+{
+    const test::TestAlsaConfig alsa(test::kLoopbackDevice);
+    TempDir dir;
+    const LoopbackCable cable(dir);
+    const CliRun square = RunCli({"loopback", "--number", "0312345678", "--volume", "100", "--extra-seconds", "0"},
+                                 {"LANG=C", cable.Environment()});
+    EXPECT_EQ(square.status, 0) << square.err;
+    EXPECT_EQ(square.out.rfind("loopback: pass\n", 0), 0u) << square.out;
+    // The dialog's square cells: 9 samples high and 9 low for a mark, half-waves of 5 and 6
+    // samples for a space, at 24 000 Hz.
+    const Measured cells = ReadMeasured(square.out);
+    EXPECT_NEAR(cells.level, -14.0, 0.05);
+    EXPECT_NEAR(cells.markHz, 24000.0 / 18, 1);
+    EXPECT_NEAR(cells.spaceHz, 2400, 1);
+    const CliRun sine = RunCli({"loopback", "--reason", "P", "--waveform", "sine", "--level-dbfs", "-20", "--volume",
+                                "100", "--extra-seconds", "0"},
+                               {"LANG=C", cable.Environment()});
+    EXPECT_EQ(sine.status, 0) << sine.err;
+    const Measured tones = ReadMeasured(sine.out);
+    EXPECT_NEAR(tones.level, -20.0, 0.05);
+    EXPECT_NEAR(tones.markHz, 1300, 3);
+    EXPECT_NEAR(tones.spaceHz, 2100, 3);
+}
+
+TEST(Loopback, FailsWhenTheFrameDoesNotComeBackWhole)
+{
+    const test::TestAlsaConfig alsa(test::kLoopbackDevice);
+    TempDir dir;
+    const LoopbackCable cable(dir);
+    const CliRun run = RunCli({"loopback", "--reason", "O", "--corrupt", "crc", "--extra-seconds", "0"},
+                              {"LANG=C", cable.Environment()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("loopback: fail"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("fault: check"), std::string::npos) << run.out;
+}
+
+TEST(Capture, DecodesWhatTheDefaultInputRecords)
+{
+    const test::TestAlsaConfig alsa(test::kLoopbackDevice);
+    TempDir dir;
+    const LoopbackCable cable(dir);
+    auto buffer = DialogBuffer({InformationKind::AbsenceReason, "S"}, 50);
+    std::vector<std::int16_t> line(buffer->samples.begin(), buffer->samples.begin() + kSampleRate);  // 1 s
+    ASSERT_TRUE(cable.Send(line));
+    const CliRun run = RunCli({"decode", "--capture", "1"}, {"LANG=C", cable.Environment()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("parameter 0x04 absence reason: S (service conflict)"), std::string::npos) << run.out;
 }
 
 TEST(Options, HelpAndVersion)

@@ -11,6 +11,14 @@ namespace corvane::test {
 inline constexpr char kCaptureDevice[] =
     "type file slave.pcm { type null } format raw "
     "file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";
+// An ALSA default device pair joined by the pipe $AUDIO_CAPTURE_FILE: what is played into it
+// is recorded from it, as through a cable from the output to the input.
+inline constexpr char kLoopbackDevice[] =
+    "type asym "
+    "playback.pcm { type file slave.pcm { type null } format raw "
+    "  file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" } } "
+    "capture.pcm { type file slave.pcm { type null } format raw file \"/dev/null\" "
+    "  infile { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" } }";
 // An ALSA default device that cannot be opened.
 inline constexpr char kMissingDevice[] = "type hw card 99";
 
