@@ -23,8 +23,9 @@ test: deps
 
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
-	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane-cli
+	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane_decode_bench corvane-cli
 	build/bench/bench/corvane_bench
+	build/bench/bench/corvane_decode_bench
 	@bash bench/cli_batch.sh build/bench/cli/corvane-cli build
 
 # Needs a PulseAudio server binary (pulseaudio, pulseaudio-utils, libasound2-plugins).

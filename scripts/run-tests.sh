@@ -48,4 +48,6 @@ for file in bin/corvane bin/corvane-cli share/man/man1/corvane-cli.1 share/appli
 done
 [ "$("$prefix/bin/corvane-cli" frame --reason P)" = "90 81 87 90 82 C0 03 84 81 50 90 03 1E EE " ] ||
     { echo "FAIL: the installed corvane-cli does not frame a reason" >&2; exit 1; }
+"$prefix/bin/corvane-cli" save --number 0312345678 -o - | "$prefix/bin/corvane-cli" decode - | grep -q ': valid$' ||
+    { echo "FAIL: the installed corvane-cli does not decode what it saves" >&2; exit 1; }
 echo "install: both programs, man page, menu entry and icons; the installed corvane-cli runs"
