@@ -527,6 +527,16 @@ int RunPlay(QCommandLineParser& parser, const QStringList& arguments)
     return Finish(player.Play(signal));
 }
 
+// Opens name for reading, standard input for "-".
+std::optional<Failure> OpenInput(const QString& name, QFile& input)
+{
+    const bool bOpened = name == "-" ? input.open(stdin, QIODevice::ReadOnly)
+                                     : (input.setFileName(name), input.open(QIODevice::ReadOnly));
+    if (!bOpened)
+        return Failure{kExitUsage, Tr("Cannot read %1: %2").arg(name, input.errorString())};
+    return std::nullopt;
+}
+
 // One line of a batch: "number N" or "reason P", then amplitude=PERCENT and name=NAME fields.
 struct BatchLine {
     NotificationRequest request;
@@ -592,10 +602,8 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
         return Finish(failure);
 
     QFile input;
-    const bool bOpened = positional[0] == "-" ? input.open(stdin, QIODevice::ReadOnly)
-                                              : (input.setFileName(positional[0]), input.open(QIODevice::ReadOnly));
-    if (!bOpened)
-        return Finish(Failure{kExitUsage, Tr("Cannot read %1: %2").arg(positional[0], input.errorString())});
+    if (auto failure = OpenInput(positional[0], input))
+        return Finish(failure);
     Player player;
     if (parser.isSet(play)) {
         if (auto failure = player.Open(nVolume))
@@ -826,10 +834,8 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
             return Finish(failure);
     }
     QFile input;
-    const bool bOpened = positional[0] == "-" ? input.open(stdin, QIODevice::ReadOnly)
-                                              : (input.setFileName(positional[0]), input.open(QIODevice::ReadOnly));
-    if (!bOpened)
-        return Finish(Failure{kExitUsage, Tr("Cannot read %1: %2").arg(positional[0], input.errorString())});
+    if (auto failure = OpenInput(positional[0], input))
+        return Finish(failure);
     const QByteArray bytes = input.readAll();
     WaveProblem problem = WaveProblem::None;
     const std::optional<Recording> recording = ReadWave(

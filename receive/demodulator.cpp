@@ -50,14 +50,14 @@ std::vector<ReceivedBit> Demodulate(const Recording& recording, const FskTones& 
     samples.resize(samples.size() + kReceiverRate / 10, 0);  // lets the last bits out
     // spandsp names the tones by bit value and takes the rate in hundredths of a baud; its levels
     // are dBm0, about 3 dB below dBFS.
-    const fsk_spec_t spec{"caller id", static_cast<int>(std::lround(tones.spaceHz)),
+    const fsk_spec_t modem{"caller id", static_cast<int>(std::lround(tones.spaceHz)),
                           static_cast<int>(std::lround(tones.markHz)), -14, -53,
                           static_cast<int>(std::lround(tones.baud * 100))};
     Collector collector;
     // The asynchronous mode times each bit afresh from the last transition, as start-stop
     // characters need: a clock learnt by the synchronous mode drifts over the lead marks, which
     // hold no transition, and misreads the first character.
-    fsk_rx_state_t* pReceiver = fsk_rx_init(nullptr, &spec, FSK_FRAME_MODE_ASYNC, PutBit, &collector);
+    fsk_rx_state_t* pReceiver = fsk_rx_init(nullptr, &modem, FSK_FRAME_MODE_ASYNC, PutBit, &collector);
     for (std::size_t at = 0; at < samples.size(); at += kBlock) {
         const int count = static_cast<int>(std::min<std::size_t>(kBlock, samples.size() - at));
         collector.seconds = static_cast<double>(at) / kReceiverRate;

@@ -19,16 +19,16 @@ std::size_t CharacterLength(const char* p, std::size_t left)
     return length;
 }
 
-}  // namespace
-
-std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
+// Converts input with iconv from one encoding to another, stopping once result holds maxBytes;
+// where a character cannot be converted, appends replacement and skips the bytes skip names.
+std::string Convert(const char* pszTo, const char* pszFrom, std::string_view text, std::size_t maxBytes,
+                    std::string_view replacement, std::size_t (*skip)(const char* p, std::size_t left))
 {
-    std::string input(utf8);
+    std::string input(text);
     std::string result;
-    iconv_t converter = iconv_open("CP932", "UTF-8");
+    iconv_t converter = iconv_open(pszTo, pszFrom);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return result;
-
     char* pIn = input.data();
     std::size_t inLeft = input.size();
     char chunk[256];
@@ -39,12 +39,10 @@ std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
         result.append(chunk, static_cast<std::size_t>(pOut - chunk));
         if (converted != static_cast<std::size_t>(-1) || errno == E2BIG)
             continue;
-        // A character the code page cannot hold (or a broken sequence): "?" for it, as the
-        // platform's own conversion does, and go on after it.
-        result += '?';
-        const std::size_t skip = CharacterLength(pIn, inLeft);
-        pIn += skip;
-        inLeft -= skip;
+        result += replacement;
+        const std::size_t skipped = skip(pIn, inLeft);
+        pIn += skipped;
+        inLeft -= skipped;
     }
     iconv_close(converter);
     if (result.size() > maxBytes)
@@ -52,29 +50,24 @@ std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
     return result;
 }
 
+std::size_t OneByte(const char*, std::size_t)
+{
+    return 1;
+}
+
+}  // namespace
+
+std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
+{
+    // A character the code page cannot hold (or a broken sequence): "?" for it, as the
+    // platform's own conversion does, and go on after it.
+    return Convert("CP932", "UTF-8", utf8, maxBytes, "?", CharacterLength);
+}
+
 std::string FromCodePage932(std::string_view cp932)
 {
-    std::string input(cp932);
-    std::string result;
-    iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return result;
-    char* pIn = input.data();
-    std::size_t inLeft = input.size();
-    char chunk[256];
-    while (inLeft > 0) {
-        char* pOut = chunk;
-        std::size_t outLeft = sizeof chunk;
-        const std::size_t converted = iconv(converter, &pIn, &inLeft, &pOut, &outLeft);
-        result.append(chunk, static_cast<std::size_t>(pOut - chunk));
-        if (converted != static_cast<std::size_t>(-1) || errno == E2BIG)
-            continue;
-        result += "\xEF\xBF\xBD";  // a lead byte without its second byte, or an unmapped one
-        ++pIn;
-        --inLeft;
-    }
-    iconv_close(converter);
-    return result;
+    // A lead byte without its second byte, or an unmapped one: the replacement character.
+    return Convert("UTF-8", "CP932", cp932, std::string::npos, "\xEF\xBF\xBD", OneByte);
 }
 
 }  // namespace corvane
