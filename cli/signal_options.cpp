@@ -68,7 +68,8 @@ std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, int rate
 {
     const auto outLength = static_cast<std::size_t>(std::llround(static_cast<double>(in.size()) * rate / kSampleRate));
     std::vector<std::int16_t> out(outLength);
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER;  // dither is random: the same input must give the same samples
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     std::size_t produced = 0;
     soxr_oneshot(kSampleRate, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &produced, &io,

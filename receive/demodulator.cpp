@@ -33,7 +33,8 @@ void PutBit(void* pUser, int bit)
 std::vector<std::int16_t> To8k(const Recording& recording)
 {
     std::vector<std::int16_t> out(recording.samples.size() * kReceiverRate / static_cast<std::size_t>(recording.rate) + 16);
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER;  // dither is random: the same input must give the same samples
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     std::size_t produced = 0;
     soxr_oneshot(recording.rate, kReceiverRate, 1, recording.samples.data(), recording.samples.size(), nullptr,

@@ -111,6 +111,15 @@ TEST(CliSignal, NoiseIsReproducibleAndAtTheAskedRatio)
     EXPECT_NEAR(10 * std::log10(signalPower / noisePower), 12.0, 0.3);
 }
 
+TEST(CliSignal, EveryOptionGivesTheSameSamplesEveryTime)
+{
+    SignalOptions options;
+    options.rate = 44100;  // through the resampler, which must not dither
+    options.noiseSnrDb = 20;
+    EXPECT_EQ(ComposeCliSignal(Number("0312345678"), options)->samples,
+              ComposeCliSignal(Number("0312345678"), options)->samples);
+}
+
 TEST(CliSignal, InjectedErrorsChangeExactlyWhatTheySay)
 {
     const auto clean = ComposeCliSignal(Number("0312345678"), {});

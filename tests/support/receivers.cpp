@@ -49,7 +49,8 @@ JclipMessage JclipReceive(std::vector<std::int16_t> samples8k)
 std::vector<std::int16_t> ResampleTo8k(const std::vector<std::int16_t>& samples, int rate)
 {
     std::vector<std::int16_t> out(samples.size() * 8000 / static_cast<std::size_t>(rate) + 16);
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    io.flags |= SOXR_NO_DITHER;  // dither is random: the same input must give the same samples
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     std::size_t produced = 0;
     soxr_oneshot(rate, 8000, 1, samples.data(), samples.size(), nullptr, out.data(), out.size(), &produced, &io,
