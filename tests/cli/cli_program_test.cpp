@@ -328,6 +328,22 @@ TEST(Play, SendsTheWholeSignalAndSaysWhenItCouldNot)
     EXPECT_NE(failed.err.find("corvane-cli: "), std::string::npos);
 }
 
+TEST(Batch, PlaysTheLinesInTurn)
+{
+    const test::TestAlsaConfig alsa(test::kCaptureDevice);
+    TempDir dir;
+    const CliRun run = RunCli({"batch", "-", "--play", "--gap-ms", "0", "--volume", "100"},
+                              {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("capture.raw")},
+                              "number 0312345678\nreason X\nreason P amplitude=100\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("line 2: The reason is one of P, O, C and S."), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "batch: 2 played, 1 failed\n");
+    // Each play opens the device anew: the capture holds the last one, whole.
+    const auto buffer = DialogBuffer({InformationKind::AbsenceReason, "P"}, 100);
+    EXPECT_EQ(Samples(ReadFile(dir.File("capture.raw"))),
+              std::vector<std::int16_t>(buffer->samples.begin(), buffer->samples.begin() + buffer->Offset));
+}
+
 TEST(Play, CtrlCStopsItAtOnce)
 {
     // A device that opens and then takes nothing more than a pipe holds: a reader that never reads.
