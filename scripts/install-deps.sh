@@ -13,7 +13,7 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     libspandsp-dev libtiff-dev minimodem sox
     # screenshots of the dialog
-    xvfb x11-apps imagemagick openbox xdotool
+    xvfb x11-apps x11-utils imagemagick openbox xdotool
 )
 
 missing=()
