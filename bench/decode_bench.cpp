@@ -14,14 +14,13 @@ Recording TenFrames()
     cli::SignalOptions options;
     options.rate = 48000;
     options.silenceMs = 100;
-    Recording recording{48000, {}};
+    std::vector<std::int16_t> samples;
     for (int i = 0; i < 10; ++i) {
         const auto signal = cli::ComposeCliSignal({InformationKind::CallerNumber, "0312345678" + std::to_string(i)}, options);
-        for (const std::int16_t sample : signal->samples)
-            recording.samples.push_back(static_cast<float>(sample) / 32768.0f);
+        samples.insert(samples.end(), signal->samples.begin(), signal->samples.end());
     }
-    recording.samples.resize(8 * 48000, 0.0f);
-    return recording;
+    samples.resize(8 * 48000, 0);
+    return FromSamples(samples, 48000);
 }
 
 void BM_DecodeTenFrames8s48k(benchmark::State& state)

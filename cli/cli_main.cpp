@@ -281,6 +281,12 @@ std::optional<Failure> Compose(const NotificationRequest& request, const SignalO
     return std::nullopt;
 }
 
+// value as "0x" and digits upper-case hexadecimal digits.
+QString Hex(int value, int digits)
+{
+    return QStringLiteral("0x%1").arg(QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0')));
+}
+
 QJsonObject OptionsJson(const SignalOptions& options)
 {
     static const char* const kCorruptions[] = {"none", "crc", "parity", "truncate"};
@@ -328,7 +334,7 @@ QJsonObject SignalJson(const NotificationRequest& request, const SignalOptions& 
                                 {"text", QString::fromStdString(FromCodePage932(request.text))}}},
         {"frame", QString::fromStdString(HexFrameText(signal.frame))},
         {"frameBytes", bytes},
-        {"check", QStringLiteral("0x%1").arg(check, 4, 16, QLatin1Char('0')).toUpper().replace("0X", "0x")},
+        {"check", Hex(check, 4)},
         {"bSendCnt", count},
         {"samples", static_cast<qint64>(signal.samples.size())},
         {"seconds", static_cast<double>(signal.samples.size()) / signal.rate},
@@ -417,6 +423,11 @@ private:
     Status m_outcome;
 };
 
+QCommandLineOption VolumeOption()
+{
+    return {"volume", Tr("Playback volume, 0 to 100 (default 30)."), "N"};
+}
+
 std::optional<Failure> ReadVolume(const QCommandLineParser& parser, const QCommandLineOption& option, int& volume)
 {
     long long whole = 30;
@@ -455,15 +466,21 @@ std::optional<int> ParseOrExit(QCommandLineParser& parser, const QStringList& ar
 }
 
 // The request and signal that the command line asks for.
+struct RequestedSignal {
+    NotificationRequest request;
+    SignalOptions options;
+    CliSignal signal;
+};
+
 std::optional<Failure> ReadSignal(const QCommandLineParser& parser, const SignalOptionSet& set,
-                                  NotificationRequest& request, SignalOptions& options, CliSignal& signal)
+                                  RequestedSignal& requested)
 {
     if (auto failure = ReadRequest(parser.value(set.number), parser.isSet(set.number), parser.value(set.reason),
-                                   parser.isSet(set.reason), request))
+                                   parser.isSet(set.reason), requested.request))
         return failure;
-    if (auto failure = ReadSignalOptions(parser, set, options))
+    if (auto failure = ReadSignalOptions(parser, set, requested.options))
         return failure;
-    return Compose(request, options, signal);
+    return Compose(requested.request, requested.options, requested.signal);
 }
 
 int RunFrame(QCommandLineParser& parser, const QStringList& arguments)
@@ -474,11 +491,10 @@ int RunFrame(QCommandLineParser& parser, const QStringList& arguments)
     parser.addOption(json);
     if (auto status = ParseOrExit(parser, arguments))
         return *status;
-    NotificationRequest request;
-    SignalOptions options;
-    CliSignal signal;
-    if (auto failure = ReadSignal(parser, set, request, options, signal))
+    RequestedSignal requested;
+    if (auto failure = ReadSignal(parser, set, requested))
         return Finish(failure);
+    const auto& [request, options, signal] = requested;
     if (parser.isSet(json))
         PrintOut(QString::fromUtf8(QJsonDocument(SignalJson(request, options, signal)).toJson(QJsonDocument::Compact)) + "\n");
     else
@@ -497,34 +513,30 @@ int RunSave(QCommandLineParser& parser, const QStringList& arguments)
         return *status;
     if (!parser.isSet(output))
         return Finish(Failure{kExitUsage, Tr("Give the file to write with -o FILE (- for standard output).")});
-    NotificationRequest request;
-    SignalOptions options;
-    CliSignal signal;
-    if (auto failure = ReadSignal(parser, set, request, options, signal))
+    RequestedSignal requested;
+    if (auto failure = ReadSignal(parser, set, requested))
         return Finish(failure);
-    return Finish(WriteOutput(parser.value(output), OutputBytes(signal, parser.isSet(raw))));
+    return Finish(WriteOutput(parser.value(output), OutputBytes(requested.signal, parser.isSet(raw))));
 }
 
 int RunPlay(QCommandLineParser& parser, const QStringList& arguments)
 {
     const SignalOptionSet set;
     set.AddTo(parser, true);
-    const QCommandLineOption volume("volume", Tr("Playback volume, 0 to 100 (default 30)."), "N");
+    const QCommandLineOption volume = VolumeOption();
     parser.addOption(volume);
     if (auto status = ParseOrExit(parser, arguments))
         return *status;
-    NotificationRequest request;
-    SignalOptions options;
-    CliSignal signal;
+    RequestedSignal requested;
     int nVolume = 30;
-    if (auto failure = ReadSignal(parser, set, request, options, signal))
+    if (auto failure = ReadSignal(parser, set, requested))
         return Finish(failure);
     if (auto failure = ReadVolume(parser, volume, nVolume))
         return Finish(failure);
     Player player;
     if (auto failure = player.Open(nVolume))
         return Finish(failure);
-    return Finish(player.Play(signal));
+    return Finish(player.Play(requested.signal));
 }
 
 // Opens name for reading, standard input for "-".
@@ -579,7 +591,7 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
     const QCommandLineOption dir("dir", Tr("Save one WAVE file per line into this folder."), "DIR");
     const QCommandLineOption play("play", Tr("Play the lines in turn instead of saving them."));
     const QCommandLineOption gap("gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS");
-    const QCommandLineOption volume("volume", Tr("Playback volume, 0 to 100 (default 30)."), "N");
+    const QCommandLineOption volume = VolumeOption();
     parser.addOptions({dir, play, gap, volume});
     parser.addPositionalArgument("FILE", Tr("One request a line; - for standard input."));
     if (auto status = ParseOrExit(parser, arguments))
@@ -646,11 +658,6 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
                  .arg(nDone)
                  .arg(nFailed) + "\n");
     return nFailed == 0 ? 0 : kExitFailed;
-}
-
-QString Hex(int value, int digits)
-{
-    return QStringLiteral("0x%1").arg(value, digits, 16, QLatin1Char('0')).toUpper().replace("0X", "0x");
 }
 
 QString FaultText(const FrameFault& fault)
@@ -788,16 +795,6 @@ struct ToneOptionSet {
     }
 };
 
-Recording ToRecording(const std::vector<std::int16_t>& samples, int rate)
-{
-    Recording recording;
-    recording.rate = rate;
-    recording.samples.reserve(samples.size());
-    for (const std::int16_t sample : samples)
-        recording.samples.push_back(static_cast<float>(sample) / 32768.0f);
-    return recording;
-}
-
 constexpr int kCaptureRate = 24000;
 
 int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
@@ -824,7 +821,7 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
         const Status recorded = CaptureSamples(seconds, kCaptureRate, samples);
         if (!recorded.IsOk())
             return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
-        return ReportFrames(FindFrames(Demodulate(ToRecording(samples, kCaptureRate), fsk)), parser.isSet(json));
+        return ReportFrames(FindFrames(Demodulate(FromSamples(samples, kCaptureRate), fsk)), parser.isSet(json));
     }
     if (positional.size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
@@ -883,18 +880,17 @@ int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
 {
     const SignalOptionSet set;
     set.AddTo(parser, true);
-    const QCommandLineOption volume("volume", Tr("Playback volume, 0 to 100 (default 30)."), "N");
+    const QCommandLineOption volume = VolumeOption();
     const QCommandLineOption extra("extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS");
     parser.addOptions({volume, extra});
     if (auto status = ParseOrExit(parser, arguments))
         return *status;
-    NotificationRequest request;
-    SignalOptions options;
-    CliSignal signal;
+    RequestedSignal requested;
     int nVolume = 30;
     double extraSeconds = 1;
-    if (auto failure = ReadSignal(parser, set, request, options, signal))
+    if (auto failure = ReadSignal(parser, set, requested))
         return Finish(failure);
+    const CliSignal& signal = requested.signal;
     if (auto failure = ReadVolume(parser, volume, nVolume))
         return Finish(failure);
     if (parser.isSet(extra)) {
@@ -916,7 +912,7 @@ int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
     if (!recorded.IsOk())
         return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
 
-    const Recording recording = ToRecording(samples, signal.rate);
+    const Recording recording = FromSamples(samples, signal.rate);
     const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
     const std::vector<std::uint8_t> sent(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
     const bool bPass = std::any_of(frames.begin(), frames.end(),

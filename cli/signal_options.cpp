@@ -32,14 +32,15 @@ std::vector<bool> Cells(const SignalFrame& frame, int leadMarks, int trailMarks)
     return cells;
 }
 
-// The dialog's square cells at 24 000 Hz: whole-sample periods, every cell restarting high.
+// The dialog's square cells at 24 000 Hz.
 std::vector<std::int16_t> DrawSquare(const std::vector<bool>& cells, int peak, int silence)
 {
+    const ToneCell mark(kMarkHz, peak);
+    const ToneCell space(kSpaceHz, peak);
     std::vector<std::int16_t> samples(static_cast<std::size_t>(silence), 0);
     for (const bool bMark : cells) {
-        const int period = kSampleRate / (bMark ? kMarkHz : kSpaceHz);
-        for (int i = 0; i < kBitCellSamples; ++i)
-            samples.push_back(static_cast<std::int16_t>((i % period) < period / 2 ? peak : -peak));
+        const ToneCell& cell = bMark ? mark : space;
+        samples.insert(samples.end(), cell.samples.begin(), cell.samples.end());
     }
     samples.insert(samples.end(), static_cast<std::size_t>(silence), 0);
     return samples;

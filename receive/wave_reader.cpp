@@ -83,6 +83,16 @@ bool Supported(std::uint16_t format, int bits)
 
 }  // namespace
 
+Recording FromSamples(std::span<const std::int16_t> samples, int rate)
+{
+    Recording recording;
+    recording.rate = rate;
+    recording.samples.reserve(samples.size());
+    for (const std::int16_t sample : samples)
+        recording.samples.push_back(static_cast<float>(sample) / 32768.0f);
+    return recording;
+}
+
 std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
 {
     problem = WaveProblem::NotWave;

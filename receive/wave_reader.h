@@ -15,6 +15,9 @@ struct Recording {
     std::vector<float> samples;
 };
 
+// A recording of 16-bit samples at rate, such as a sound card delivers or corvane-cli makes.
+Recording FromSamples(std::span<const std::int16_t> samples, int rate);
+
 // Why a file could not be read.
 enum class WaveProblem { None, NotWave, UnsupportedFormat, NoSuchChannel, NoData };
 

@@ -9,6 +9,18 @@ namespace corvane {
 
 int iWaveFormValue = 0;
 
+ToneCell::ToneCell(int frequency, int amplitude)
+{
+    // Whole-sample periods: the tones drawn are 1333.3 Hz and 2181.8 Hz, and each cell
+    // restarts the wave, so cells are not phase-continuous.
+    const int period = kSampleRate / frequency;
+    const int half = period / 2;
+    const auto high = static_cast<std::int16_t>(amplitude);
+    const auto low = static_cast<std::int16_t>(-amplitude);
+    for (int i = 0; i < kBitCellSamples; ++i)
+        samples[static_cast<std::size_t>(i)] = (i % period) < half ? high : low;
+}
+
 std::optional<int> AmplitudeFromStep(int step)
 {
     if (step < 0 || step > 9)
@@ -18,20 +30,9 @@ std::optional<int> AmplitudeFromStep(int step)
 
 namespace {
 
-using Cell = std::array<std::int16_t, kBitCellSamples>;
-
-Cell DrawCell(int frequency)
+ToneCell DrawCell(int frequency)
 {
-    // Whole-sample periods: the tones drawn are 1333.3 Hz and 2181.8 Hz, and each cell
-    // restarts the wave, so cells are not phase-continuous.
-    const int period = kSampleRate / frequency;
-    const int half = period / 2;
-    const auto high = static_cast<std::int16_t>(iWaveFormValue);
-    const auto low = static_cast<std::int16_t>(-iWaveFormValue);
-    Cell cell;
-    for (int i = 0; i < kBitCellSamples; ++i)
-        cell[static_cast<std::size_t>(i)] = (i % period) < half ? high : low;
-    return cell;
+    return ToneCell(frequency, iWaveFormValue);
 }
 
 // Writes cells at the buffer's Offset and advances it.
@@ -39,10 +40,11 @@ class CellWriter {
 public:
     explicit CellWriter(SampleBuffer& buffer) : m_buffer(buffer) {}
 
-    void Put(const Cell& cell, int count = 1)
+    void Put(const ToneCell& cell, int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            std::memcpy(&m_buffer.samples[static_cast<std::size_t>(m_buffer.Offset)], cell.data(), sizeof cell);
+            std::memcpy(&m_buffer.samples[static_cast<std::size_t>(m_buffer.Offset)], cell.samples.data(),
+                        sizeof cell.samples);
             m_buffer.Offset += kBitCellSamples;
         }
     }
@@ -63,8 +65,8 @@ int AppendToneBit(SampleBuffer& buffer, int frequency, int position)
 {
     assert(frequency > 0 && frequency <= kSampleRate / 2);
     assert(position >= 0 && position <= kBufferSamples - kBitCellSamples);
-    const Cell cell = DrawCell(frequency);
-    std::memcpy(&buffer.samples[static_cast<std::size_t>(position)], cell.data(), sizeof cell);
+    const ToneCell cell = DrawCell(frequency);
+    std::memcpy(&buffer.samples[static_cast<std::size_t>(position)], cell.samples.data(), sizeof cell.samples);
     return position + kBitCellSamples;
 }
 
@@ -74,8 +76,8 @@ std::optional<int> SynthesizeSignal(const SignalFrame& frame, SampleBuffer& buff
         return std::nullopt;
 
     // Every mark cell is alike and so is every space cell: draw each once, then copy.
-    const Cell mark = DrawCell(kMarkHz);
-    const Cell space = DrawCell(kSpaceHz);
+    const ToneCell mark = DrawCell(kMarkHz);
+    const ToneCell space = DrawCell(kSpaceHz);
     CellWriter writer(buffer);
     ClearSamples(buffer, 0, kSilenceSamples);
     buffer.Offset = kSilenceSamples;

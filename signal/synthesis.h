@@ -33,6 +33,13 @@ struct SampleBuffer {
     int Offset = 0;
 };
 
+// One bit cell of square wave as the signal draws it: 20 samples of frequency (Hz, 1 to 12000)
+// at amplitude (0 to 32767), starting on a high half-wave, whole samples to a period.
+struct ToneCell {
+    ToneCell(int frequency, int amplitude);
+    std::array<std::int16_t, kBitCellSamples> samples{};
+};
+
 // The square waves' amplitude, 0 to 32767; set from AmplitudeFromStep before each compose.
 extern int iWaveFormValue;
 

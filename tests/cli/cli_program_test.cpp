@@ -4,6 +4,7 @@
 #include "signal/wave_file.h"
 #include "support/alsa_test_config.h"
 #include "support/receivers.h"
+#include "support/requests.h"
 #include "support/temp_files.h"
 
 #include <QJsonDocument>
@@ -30,6 +31,7 @@
 namespace corvane {
 namespace {
 
+using test::Digits;
 using test::ReadFile;
 using test::TempDir;
 
@@ -118,14 +120,6 @@ std::unique_ptr<SampleBuffer> DialogBuffer(const NotificationRequest& request, i
     return buffer;
 }
 
-std::string Digits(std::size_t n)
-{
-    std::string text;
-    for (std::size_t i = 0; i < n; ++i)
-        text += static_cast<char>('0' + (i + 1) % 10);
-    return text;
-}
-
 class DefaultOutput : public testing::TestWithParam<NotificationRequest> {};
 
 TEST_P(DefaultOutput, IsTheDialogsByteForByte)
@@ -149,21 +143,9 @@ TEST_P(DefaultOutput, IsTheDialogsByteForByte)
     EXPECT_EQ(printed.out, HexFrameText(*BuildFrame(request)) + "\n");
 }
 
-std::vector<NotificationRequest> DialogRequests()
-{
-    std::vector<NotificationRequest> requests;
-    for (const char letter : std::string(kReasonLetters))
-        requests.push_back({InformationKind::AbsenceReason, std::string(1, letter)});
-    for (std::size_t n = 1; n <= 20; ++n)
-        requests.push_back({InformationKind::CallerNumber, Digits(n)});
-    return requests;
-}
-
-INSTANTIATE_TEST_SUITE_P(Requests, DefaultOutput, testing::ValuesIn(DialogRequests()),
+INSTANTIATE_TEST_SUITE_P(Requests, DefaultOutput, testing::ValuesIn(test::DialogRequests()),
                          [](const testing::TestParamInfo<NotificationRequest>& param) {
-                             return param.param.kind == InformationKind::AbsenceReason
-                                        ? "Reason" + param.param.text
-                                        : "Number" + std::to_string(param.param.text.size());
+                             return test::RequestName(param.param);
                          });
 
 TEST(Save, ToStandardOutputAndRaw)

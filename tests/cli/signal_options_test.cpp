@@ -2,6 +2,7 @@
 
 #include "signal/compose.h"
 #include "support/receivers.h"
+#include "support/requests.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +13,7 @@
 namespace corvane::cli {
 namespace {
 
-NotificationRequest Number(const std::string& text)
-{
-    return {InformationKind::CallerNumber, text};
-}
+using test::Number;
 
 // The dialog's samples for request at percent.
 std::vector<std::int16_t> DialogSamples(const NotificationRequest& request, int percent)

@@ -4,6 +4,7 @@
 #include "signal/wave_file.h"
 #include "signal_options.h"
 #include "support/receivers.h"
+#include "support/requests.h"
 #include "support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -18,27 +19,12 @@ namespace corvane {
 namespace {
 
 using cli::ComposeCliSignal;
+using test::Digits;
+using test::Number;
+using test::Reason;
 using cli::Corruption;
 using cli::SignalOptions;
 using cli::Waveform;
-
-NotificationRequest Number(const std::string& text)
-{
-    return {InformationKind::CallerNumber, text};
-}
-
-NotificationRequest Reason(char letter)
-{
-    return {InformationKind::AbsenceReason, std::string(1, letter)};
-}
-
-std::string Digits(std::size_t n)
-{
-    std::string text;
-    for (std::size_t i = 0; i < n; ++i)
-        text += static_cast<char>('0' + (i + 1) % 10);
-    return text;
-}
 
 std::vector<std::uint8_t> FrameBytes(const SignalFrame& frame)
 {
@@ -47,11 +33,7 @@ std::vector<std::uint8_t> FrameBytes(const SignalFrame& frame)
 
 Recording ToRecording(const cli::CliSignal& signal)
 {
-    Recording recording;
-    recording.rate = signal.rate;
-    for (const std::int16_t sample : signal.samples)
-        recording.samples.push_back(static_cast<float>(sample) / 32768.0f);
-    return recording;
+    return FromSamples(signal.samples, signal.rate);
 }
 
 std::vector<DecodedFrame> Decode(const Recording& recording)
@@ -80,21 +62,9 @@ TEST_P(EveryDialogRequest, DecodesByteForByte)
     EXPECT_NEAR(frames[0].seconds, 0.2 + 80 / 1200.0, 0.01);
 }
 
-std::vector<NotificationRequest> DialogRequests()
-{
-    std::vector<NotificationRequest> requests;
-    for (const char letter : std::string(kReasonLetters))
-        requests.push_back(Reason(letter));
-    for (std::size_t n = 1; n <= 20; ++n)
-        requests.push_back(Number(Digits(n)));
-    return requests;
-}
-
-INSTANTIATE_TEST_SUITE_P(Requests, EveryDialogRequest, testing::ValuesIn(DialogRequests()),
+INSTANTIATE_TEST_SUITE_P(Requests, EveryDialogRequest, testing::ValuesIn(test::DialogRequests()),
                          [](const testing::TestParamInfo<NotificationRequest>& param) {
-                             return param.param.kind == InformationKind::AbsenceReason
-                                        ? "Reason" + param.param.text
-                                        : "Number" + std::to_string(param.param.text.size());
+                             return test::RequestName(param.param);
                          });
 
 // A signal as a line or a sound card may change it: each must still decode byte for byte.

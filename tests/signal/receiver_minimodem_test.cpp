@@ -30,11 +30,7 @@ TEST_P(MinimodemReceiverTest, ReceivesTheFrameByteForByte)
 
 std::vector<NotificationRequest> Requests()
 {
-    std::vector<NotificationRequest> requests;
-    for (const char letter : std::string(kReasonLetters))
-        requests.push_back(test::Reason(letter));
-    for (std::size_t n = 1; n <= 20; ++n)
-        requests.push_back(test::Number(test::Digits(n)));
+    std::vector<NotificationRequest> requests = test::DialogRequests();
     requests.push_back(test::Number("03-ABCD xyz"));
     requests.push_back(test::Number("\x82\xA0\x93\xFA\xFF\x80"));  // double-byte characters, bit 7 set
     return requests;

@@ -19,24 +19,6 @@ std::vector<std::uint8_t> FrameBytes(const SignalFrame& frame)
     return {frame.data.begin(), frame.data.begin() + frame.bSendCnt};
 }
 
-std::string Digits(std::size_t length)
-{
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i)
-        text += static_cast<char>('0' + (i + 1) % 10);
-    return text;
-}
-
-NotificationRequest Number(std::string text)
-{
-    return {InformationKind::CallerNumber, std::move(text)};
-}
-
-NotificationRequest Reason(char letter)
-{
-    return {InformationKind::AbsenceReason, std::string(1, letter)};
-}
-
 std::unique_ptr<SampleBuffer> Synthesize(const NotificationRequest& request, int step)
 {
     auto buffer = std::make_unique<SampleBuffer>();
