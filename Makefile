@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # make run: install what is missing, build, start the dialog.
 # make test: install what is missing, build, run every test (plain, then under sanitizers).
 JOBS ?= $(shell nproc)

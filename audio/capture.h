@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recording from the default input device, for reading back what a line carries.
 #pragma once
 

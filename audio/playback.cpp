@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "playback.h"
 
 #include "signal/trace.h"

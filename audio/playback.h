@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one playback device, the sample buffer it plays, the completion notice and the volume.
 // Every function but OnWaveDone runs on the dialog's thread; OnWaveDone runs on a thread of the
 // audio layer. Nothing here waits on the device without bound: a device that stalls or goes away

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # corvane-cli batch saving 1000 signals, next to the floor: cat writing the same 1000 files.
 # Target: within 3 times the floor, per signal. Usage: bench/cli_batch.sh [corvane-cli] [folder]
 set -euo pipefail

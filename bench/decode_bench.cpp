@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding speed: a 10-frame, 8 s recording at 48 kHz, read back in full. Target: at least 200
 // times faster than real time on one core, that is at most 40 ms for the 8 s.
 #include "receive/frame_reader.h"

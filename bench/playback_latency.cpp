@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How late the tone starts after a Play and how late the completion notice comes after the
 // signal's end, heard on the monitor of the sink that the default device plays into.
 // Run by scripts/check-playback-latency.sh, which sets up a PulseAudio null sink as "default" and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Composition speed for a 20-digit number, next to clearing the buffer as the floor.
 #include "signal/compose.h"
 #include "signal/frame.h"

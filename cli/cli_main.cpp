@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // corvane-cli: the dialog's signal for scripts and test benches, and the stress signals of a
 // test set. Exit status: 0 done, 1 failed (a save, a play, a batch line), 2 bad usage or request,
 // 130 interrupted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The signal corvane-cli sends: the dialog's by default, or a stress signal that test sets
 // offer for tolerance testing (sine tones, other rates, levels, noise, other mark runs and
 // silences, injected errors, further parameters).

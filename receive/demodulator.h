@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bits out of a recording: 1200 baud frequency-shift keying, mark 1300 Hz and space 2100 Hz by
 // default, through spandsp's generic FSK receiver.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frame_reader.h"
 
 #include "signal/line_codes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames out of received bits: characters found by their start and stop bits after a mark
 // run, then read back by the frame's rules, with every fault found named by its position.
 #pragma once

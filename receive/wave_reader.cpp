@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wave_reader.h"
 
 #include <cstring>

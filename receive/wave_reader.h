@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recordings read from RIFF/WAVE files: the formats a test bench or a line recorder writes.
 #pragma once
 

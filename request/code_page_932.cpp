@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "code_page_932.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text as the bytes a frame carries: code page 932, whatever encoding a front end received.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "request_checks.h"
 
 #include "code_page_932.h"

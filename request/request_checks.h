@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checks a request passes before anything is composed, the same for every front end.
 #pragma once
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds what running Corvane needs, the release dialog without the command line, tests or
 # benchmarks, in build/release. Says so in one line; the compiler's output appears only when the build fails.
 set -euo pipefail

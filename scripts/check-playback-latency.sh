@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Plays through the ALSA pulse plugin into a PulseAudio null sink, as on a desktop, and checks
 # that the tone starts within 100 ms of the signal's lead silence and that Play comes back within
 # 300 ms of its end (bench/playback_latency.cpp measures both on the sink's monitor).

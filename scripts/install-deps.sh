@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running and testing Corvane need,
 # asking apt only for those that are missing, so a machine that has them all is left alone.
 set -euo pipefail

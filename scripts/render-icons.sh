@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Makes the menu icon's bitmaps in packaging/icons from ui/res: 16 and 32 pixels are the dialog's
 # own bitmaps, every other size is drawn from the SVG. Needs rsvg-convert and ImageMagick.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds and runs every test: a debug build (trace on), then the same tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer,
 # then a check that a release build carries no trace.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Starts the dialog from the release build. Qt wants a private runtime folder; a session that
 # has none (a bare terminal, su, ssh) gets the one Qt would fall back to, without Qt's warning.
 set -euo pipefail

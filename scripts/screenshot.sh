@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes docs/screenshot.png: the dialog in a real X window with its title bar (Xvfb and the
 # openbox window manager), after playing a 20-digit number so the status line shows its longest frame.
 # Usage: scripts/screenshot.sh [path to corvane]   (default: the release build)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compose.h"
 
 #include "frame.h"

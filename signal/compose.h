@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one operation by which the dialog asks for a signal: frame, status line, samples, file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frame.h"
 
 #include "line_codes.h"

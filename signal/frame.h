@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The data-link frame of one notification and its hexadecimal text.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two codes that protect a frame on the line: per-character parity and the frame check.
 #pragma once
 

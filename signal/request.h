@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one notification announces: the caller's number, or why it is absent.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The outcome of an operation that can fail: success, or a message for the operator.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "synthesis.h"
 
 #include "trace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frequency-shift keyed square-wave synthesis of a frame at 1200 baud.
 #pragma once
 

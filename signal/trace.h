@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Debug trace: diagnostic lines on standard error, each ended by CR LF.
 // A release build (NDEBUG) compiles every CORVANE_TRACE away, format strings included.
 #pragma once

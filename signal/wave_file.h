@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The signal as a RIFF/WAVE file: PCM, 24 000 Hz, 16-bit, mono.
 #pragma once
 

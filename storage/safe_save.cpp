@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "safe_save.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replacing a file so that a save never damages what was there: the new content appears whole,
 // on disk, under the old name, with the old file's permissions, or the old file stays as it was.
 #pragma once

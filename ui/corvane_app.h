@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application object: runs the main dialog modally; the process ends when it returns.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main dialog: what to announce, the amplitude and the volume; Play, Save, the frame in
 // hexadecimal, and leaving through a confirmation.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal questions and messages of the main dialog, behind one seam so that tests can
 // answer them without a nested event loop.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialog_template.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A dialog described as data: its controls, texts, styles and positions in dialog units,
 // the initial list items and the icons, read from the application's resources.
 #pragma once

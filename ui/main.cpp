@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "corvane_app.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ids of the dialog template, its controls and icons, as ui/res/main_dialog.json names them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the tests against the ALSA default device named by CORVANE_TEST_DEVICE.
 #include "support/alsa_test_config.h"
 

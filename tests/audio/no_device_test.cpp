@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "audio/playback.h"
 #include "support/alsa_test_config.h"
 #include "support/temp_files.h"

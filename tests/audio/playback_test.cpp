@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "audio/playback.h"
 #include "signal/compose.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // corvane-cli run as a script runs it: arguments, exit status, standard output and error, files.
 #include "signal/compose.h"
 #include "signal/frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "receive/frame_reader.h"
 #include "receive/wave_reader.h"
 #include "signal/frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "request/code_page_932.h"
 
 #include <gtest/gtest.h>

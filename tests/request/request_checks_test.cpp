@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "request/request_checks.h"
 
 #include <gtest/gtest.h>

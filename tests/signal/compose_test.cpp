@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal/compose.h"
 #include "signal/frame.h"
 #include "signal_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal/frame.h"
 #include "signal/line_codes.h"
 #include "signal_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal/line_codes.h"
 
 #include <gtest/gtest.h>

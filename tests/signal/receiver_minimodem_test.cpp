@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An independent receiver: minimodem's 1200 baud FSK demodulator, reading our WAVE files.
 #include "signal/compose.h"
 #include "storage/safe_save.h"

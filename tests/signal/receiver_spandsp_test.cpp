@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An independent receiver: spandsp's Japanese caller ID (JCLIP) demodulator, receive side only.
 #include "signal/compose.h"
 #include "signal_test_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal_test_support.h"
 
 #include <gtest/gtest.h>

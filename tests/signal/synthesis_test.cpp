@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal/synthesis.h"
 #include "signal_test_support.h"
 

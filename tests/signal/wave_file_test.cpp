@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "signal/wave_file.h"
 #include "signal_test_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "storage/safe_save.h"
 #include "support/temp_files.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alsa_test_config.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gives a test process an ALSA configuration of its own before anything opens a device, so the
 // machine's settings are neither used nor touched and nothing sounds.
 #pragma once

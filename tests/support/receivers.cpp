@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "receivers.h"
 
 #include <cmath>  // before spandsp, whose telephony.h redefines lrint

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Receivers nobody here wrote, for checking our signals: spandsp's JCLIP demodulator (receive
 // side only) and minimodem's 1200 baud FSK demodulator.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The requests tests send, and names for them in test lists.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "temp_files.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files and folders that tests make and remove again.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What must be readable at every scale factor: CTest runs this at QT_SCALE_FACTOR 1 and 2.
 #include "fake_prompts.h"
 #include "signal/frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "audio/playback.h"
 #include "fake_prompts.h"
 #include "signal/compose.h"

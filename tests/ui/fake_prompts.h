@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Answers the dialog's modal questions at once and records what was asked.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program, started as a user would start it, headless.
 #include "support/alsa_test_config.h"
 
