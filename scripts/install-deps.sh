@@ -13,6 +13,8 @@ packages=(
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
     libspandsp-dev libtiff-dev minimodem sox
+    # the Debian package and its checks
+    debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
     # screenshots of the dialog
     xvfb x11-apps x11-utils imagemagick openbox xdotool
 )

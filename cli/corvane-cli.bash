@@ -1,0 +1,88 @@
+# SPDX-License-Identifier: MIT
+# bash completion for corvane-cli: its commands, each command's options, the values an option
+# takes from a fixed set, and file or folder names where an option or argument names one.
+
+_corvane_cli()
+{
+    local cur prev words cword
+    _init_completion -n = || return
+
+    local commands="frame save play batch decode loopback"
+    local request="--number --reason --amplitude"
+    local signal="--level-dbfs --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
+        --lead-marks --trail-marks --silence-ms --corrupt --param"
+    local common="-h --help"
+
+    local command="" i
+    for ((i = 1; i < cword; i++)); do
+        case "${words[i]}" in
+            frame | save | play | batch | decode | loopback)
+                command=${words[i]}
+                break
+                ;;
+        esac
+    done
+
+    case "$prev" in
+        --reason)
+            COMPREPLY=($(compgen -W "P O C S" -- "$cur"))
+            return
+            ;;
+        --amplitude)
+            COMPREPLY=($(compgen -W "10 20 30 40 50 60 70 80 90 100" -- "$cur"))
+            return
+            ;;
+        --waveform)
+            COMPREPLY=($(compgen -W "square sine" -- "$cur"))
+            return
+            ;;
+        --rate)
+            COMPREPLY=($(compgen -W "8000 16000 24000 44100 48000" -- "$cur"))
+            return
+            ;;
+        --corrupt)
+            compopt -o nospace
+            COMPREPLY=($(compgen -W "crc parity: truncate:" -- "$cur"))
+            [[ ${COMPREPLY[0]} == crc ]] && compopt +o nospace
+            return
+            ;;
+        -o | --output)
+            _filedir wav
+            COMPREPLY+=($(compgen -W "-" -- "$cur"))
+            return
+            ;;
+        --dir)
+            _filedir -d
+            return
+            ;;
+        --number | --mark-hz | --space-hz | --baud | --noise-snr | --seed | --lead-marks | --trail-marks | \
+            --silence-ms | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
+            return  # a value of the user's own
+            ;;
+    esac
+
+    if [[ -z $command ]]; then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+
+    local options
+    case "$command" in
+        frame) options="$request $signal --json" ;;
+        save) options="$request $signal -o --output --raw" ;;
+        play) options="$request $signal --volume" ;;
+        batch) options="--amplitude $signal --dir --play --gap-ms --volume" ;;
+        decode) options="--mark-hz --space-hz --baud --channel --json --capture" ;;
+        loopback) options="$request $signal --volume --extra-seconds" ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options $common" -- "$cur"))
+        return
+    fi
+    case "$command" in
+        decode) _filedir '@(wav|WAV)' ;;
+        batch) _filedir ;;
+    esac
+}
+complete -F _corvane_cli corvane-cli
