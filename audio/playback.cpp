@@ -70,6 +70,11 @@ struct Playback {
 };
 
 Playback g_playback;
+
+// ALSA's default output: the desktop's sound server where there is one, else the first card.
+constexpr const char* kDeviceName = "default";
+constexpr const char* kWhatToCheckJa = "デスクトップのサウンド設定か、ALSA のサウンドカードの設定（aplay -l で一覧できます）を確かめてください。";
+constexpr const char* kWhatToCheckEn = "Check the desktop's sound settings, or the ALSA sound card (aplay -l lists them).";
 std::atomic<bool> g_bLeftStuck{false};
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
@@ -97,7 +102,7 @@ void MarkFinished(PlaySession& session)
 // Opens the default device for mono 16-bit samples at rate; 0 or a negative ALSA error.
 int OpenDevice(snd_pcm_t** ppPcm, unsigned rate)
 {
-    int err = snd_pcm_open(ppPcm, "default", SND_PCM_STREAM_PLAYBACK, 0);
+    int err = snd_pcm_open(ppPcm, kDeviceName, SND_PCM_STREAM_PLAYBACK, 0);
     if (err < 0)
         return err;
     err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, rate, 1,
@@ -218,15 +223,19 @@ Status OpenPlayback(DoneTarget doneTarget)
     std::unique_lock lock(probe->mutex);
     if (!probe->done.wait_for(lock, kProbeWait, [&] { return probe->result.has_value(); })) {
         g_bLeftStuck = true;
-        g_playback.deviceError = Status::Failure("音声出力デバイスが応答しません",
-                                                 "The sound output does not respond.");
+        g_playback.deviceError = Status::Failure(
+            std::string("音声出力デバイス「") + kDeviceName + "」が応答しません。" + kWhatToCheckJa,
+            std::string("The sound output \"") + kDeviceName + "\" does not respond. " + kWhatToCheckEn);
         return g_playback.deviceError;
     }
     const int err = *probe->result;
     if (err == 0)
         return Status();
-    g_playback.deviceError = Status::Failure("音声出力デバイスを開けません: " + DeviceErrorText(err),
-                                             "Cannot open the sound output: " + DeviceErrorText(err) + ".");
+    g_playback.deviceError = Status::Failure(
+        std::string("音声出力デバイス「") + kDeviceName + "」を開けません（" + DeviceErrorText(err) + "）。" +
+            kWhatToCheckJa,
+        std::string("Cannot open the sound output \"") + kDeviceName + "\" (" + DeviceErrorText(err) + "). " +
+            kWhatToCheckEn);
     return g_playback.deviceError;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "corvane_dlg.h"
 
+#include "accessible_combo_box.h"
 #include "audio/playback.h"
 #include "request/request_checks.h"
 #include "resource.h"
@@ -14,10 +15,12 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -90,6 +93,7 @@ CCorvaneDlg::CCorvaneDlg(CDialogPrompts* pPrompts, QWidget* pParent)
       m_pPrompts(pPrompts == nullptr ? m_pOwnPrompts.get() : pPrompts)
 {
     m_hIcon = LoadTemplateIcon(m_template, QStringLiteral("IDI_APP"));
+    InstallAccessibleComboBoxes();
     CreateControls();
     MessageMap();
     OnCreate();
@@ -117,9 +121,19 @@ void CCorvaneDlg::CreateControls()
     setFixedSize(units.ToPixels(m_template.size));
 
     QWidget* pPreviousTabStop = nullptr;
+    QList<std::pair<QLabel*, QString>> buddies;
     for (const ControlTemplate& control : m_template.controls) {
         QWidget* pWidget = CreateControl(control, this);
         pWidget->setObjectName(control.name);
+        pWidget->setAccessibleName(control.accessibleName);
+        pWidget->setAccessibleDescription(control.accessibleDescription);
+        if (!control.shortcut.isEmpty()) {
+            const QString key = QKeySequence(control.shortcut).toString(QKeySequence::NativeText);
+            m_shortcutTips.insert(control.id, QStringLiteral("%1 (%2)").arg(control.accessibleName, key));
+            pWidget->setToolTip(m_shortcutTips.value(control.id));
+        }
+        if (!control.buddy.isEmpty())
+            buddies.append({static_cast<QLabel*>(pWidget), control.buddy});
         QRect rect = units.ToPixels(control.rect);
         if (control.kind == "droplist")  // the template's height is the dropped list's
             rect.setHeight(pWidget->sizeHint().height());
@@ -137,6 +151,9 @@ void CCorvaneDlg::CreateControls()
         if (control.id != -1)
             m_controls.insert(control.id, pWidget);
     }
+    // A label names its control for assistive technologies.
+    for (const auto& [pLabel, buddy] : buddies)
+        pLabel->setBuddy(findChild<QWidget*>(buddy));
     // Dialog data exchange binds the volume control once; it carries no value of its own.
     m_ctlVolume = static_cast<QSlider*>(GetDlgItem(IDC_VOLUME));
     FitTextToControls();
@@ -181,6 +198,14 @@ void CCorvaneDlg::MessageMap()
     // arrives as a value change.
     connect(m_ctlVolume, &QSlider::valueChanged, this, &CCorvaneDlg::OnHScroll);
     connect(static_cast<QPushButton*>(GetDlgItem(IDC_EXIT)), &QPushButton::clicked, this, &CCorvaneDlg::OnExit);
+    // Every command and both modes can be reached from the keyboard, though the template gives
+    // the radio buttons no tab stop and its texts carry no mnemonics.
+    for (const ControlTemplate& control : m_template.controls) {
+        if (control.shortcut.isEmpty())
+            continue;
+        auto* pShortcut = new QShortcut(QKeySequence(control.shortcut), this);
+        connect(pShortcut, &QShortcut::activated, this, [this, id = control.id] { OnShortcut(id); });
+    }
     // PreTranslateMessage sees every key before the control that has the focus.
     qApp->installEventFilter(this);
 }
@@ -276,7 +301,7 @@ void CCorvaneDlg::showEvent(QShowEvent* pEvent)
 void CCorvaneDlg::ShowDeviceProblem()
 {
     m_pPrompts->ShowFailure(this, QString::fromStdString(m_deviceStatus.Message()) +
-                                      QStringLiteral("。\n再生はできません。Wave保存はできます。"));
+                                      QStringLiteral("\n再生はできません。Wave保存はできます。"));
 }
 
 bool CCorvaneDlg::focusNextPrevChild(bool bNext)
@@ -337,6 +362,17 @@ void CCorvaneDlg::OnHScroll(int position)
     ApplyVolume(position);
 }
 
+void CCorvaneDlg::OnShortcut(int id)
+{
+    auto* pButton = static_cast<QAbstractButton*>(GetDlgItem(id));
+    if (!pButton->isEnabled())
+        return;
+    pButton->click();
+    // A mode chosen from the keyboard takes the keyboard on to its input.
+    if (id == IDC_RADIO_NUMBER || id == IDC_RADIO_REASON)
+        GetDlgItem(id == IDC_RADIO_NUMBER ? IDC_NUMBER : IDC_REASON)->setFocus(Qt::ShortcutFocusReason);
+}
+
 void CCorvaneDlg::OnExit()
 {
     if (!m_pPrompts->AskExit(this))
@@ -369,7 +405,7 @@ void CCorvaneDlg::SetPlayState(PlayState state)
     m_bPlayPending = state == PlayState::Playing;
     switch (state) {
     case PlayState::Ready:
-        pPlay->setToolTip(QStringLiteral("再生"));
+        pPlay->setToolTip(m_shortcutTips.value(IDC_PLAY));
         pPlay->setEnabled(true);
         // A keyboard Play parked the focus on the dialog; give it back unless the operator moved on.
         if (m_bPlayHadFocus && (focusWidget() == nullptr || focusWidget() == this))

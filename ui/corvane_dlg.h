@@ -54,6 +54,7 @@ private:
     void OnRadioReason();
     void OnSaveWave();
     void OnHScroll(int position);
+    void OnShortcut(int id);
     void OnExit();
     void OnClose(QCloseEvent* pEvent);
     void OnPlayEnded(const Status& outcome);
@@ -75,6 +76,7 @@ private:
 
     DialogTemplate m_template;
     QMap<int, QWidget*> m_controls;
+    QMap<int, QString> m_shortcutTips;  // tooltips naming the shortcut, by control id
     std::unique_ptr<CDialogPrompts> m_pOwnPrompts;
     CDialogPrompts* m_pPrompts;
     Status m_deviceStatus;

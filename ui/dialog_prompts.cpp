@@ -67,7 +67,11 @@ bool CDialogPrompts::AskExit(QWidget* pParent)
 
 std::optional<QString> CDialogPrompts::AskSavePath(QWidget* pParent, const QString& folder)
 {
-    QFileDialog dialog(pParent, QString(), folder, QStringLiteral("Wave File(*.wav);;All files(*.*)"));
+    // Each entry shows its text and matches by the pattern hidden after it: "*.*" would list
+    // only names with a dot here, where names need none.
+    QFileDialog dialog(pParent, QString(), folder,
+                       QStringLiteral("Wave File(*.wav) (*.wav);;All files(*.*) (*)"));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     UseFaceOf(pParent, dialog);

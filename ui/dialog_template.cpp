@@ -52,10 +52,13 @@ DialogTemplate LoadDialogTemplate(const QString& resourcePath)
     dialog.size = {size.at(0).toInt(), size.at(1).toInt()};
     for (const QJsonValue& value : root["controls"].toArray()) {
         const QJsonObject control = value.toObject();
+        const QJsonObject accessible = control["accessible"].toObject();
         dialog.controls.push_back({control["name"].toString(), control["id"].toInt(),
                                    control["kind"].toString(), control["text"].toString(),
                                    control["icon"].toString(), ReadRect(control["rect"].toArray()),
-                                   control["group"].toBool(), control["tabstop"].toBool()});
+                                   control["group"].toBool(), control["tabstop"].toBool(),
+                                   accessible["name"].toString(), accessible["description"].toString(),
+                                   control["shortcut"].toString(), control["buddy"].toString()});
     }
     const QJsonObject lists = root["lists"].toObject();
     for (auto it = lists.begin(); it != lists.end(); ++it)

@@ -26,6 +26,11 @@ struct ControlTemplate {
     QRect rect;    // dialog units
     bool bGroup = false;
     bool bTabStop = false;
+    // What assistive technologies read out for the control, in the dialog's language.
+    QString accessibleName;
+    QString accessibleDescription;
+    QString shortcut;  // a key that presses or chooses the control from anywhere, such as "Alt+P"
+    QString buddy;     // for a label: the IDC_ name of the control it names
 };
 
 struct DialogTemplate {

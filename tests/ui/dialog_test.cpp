@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(StatusLine(), QString());
         QVERIFY(Item<QPushButton>(IDC_PLAY)->isEnabled());
         QVERIFY(!Item<QPushButton>(IDC_PLAY)->icon().isNull());
-        QCOMPARE(Item<QPushButton>(IDC_PLAY)->toolTip(), QStringLiteral("再生"));
+        QCOMPARE(Item<QPushButton>(IDC_PLAY)->toolTip(), QStringLiteral("再生 (Alt+P)"));
         QCOMPARE(Item<QPushButton>(IDC_SAVE_WAVE)->text(), QStringLiteral("Wave保存"));
         QCOMPARE(Item<QPushButton>(IDC_EXIT)->text(), QStringLiteral("終了"));
     }
@@ -158,7 +158,7 @@ private slots:
         pPlay->setFocus();
         QTest::keyClick(pPlay, Qt::Key_Space);
         QVERIFY(!pPlay->isEnabled());
-        QVERIFY(pPlay->toolTip() != QStringLiteral("再生"));  // says why it cannot be pressed
+        QVERIFY(pPlay->toolTip() != QStringLiteral("再生 (Alt+P)"));  // says why it cannot be pressed
         QWidget* pFocus = QApplication::focusWidget();
         QVERIFY(pFocus != Item<QWidget>(IDC_SAVE_WAVE) && pFocus != Item<QWidget>(IDC_EXIT));
         QTest::keyClick(pFocus, Qt::Key_Space);
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(m_prompts.nExitQuestions, 0);
         QTRY_VERIFY_WITH_TIMEOUT(pPlay->isEnabled(), 10000);
         QCOMPARE(QApplication::focusWidget(), pPlay);
-        QCOMPARE(pPlay->toolTip(), QStringLiteral("再生"));
+        QCOMPARE(pPlay->toolTip(), QStringLiteral("再生 (Alt+P)"));
     }
 
     void playTakesNoFocusBackFromWhereTheOperatorMovedIt()
