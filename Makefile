@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: MIT
 # make run: install what is missing, build, start the dialog.
 # make test: install what is missing, build, run every test (plain, then under sanitizers).
+# make package: build the Debian package in dist/.
 JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build bench latency screenshot clean
+.PHONY: run test deps build package bench latency screenshot clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -18,6 +19,9 @@ run: build
 
 screenshot: build
 	@bash scripts/screenshot.sh build/release/ui/corvane
+
+package: deps
+	@bash scripts/package.sh
 
 test: deps
 	@bash scripts/run-tests.sh
@@ -36,4 +40,4 @@ latency: deps
 	@bash scripts/check-playback-latency.sh build/bench
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds and runs every test: a debug build (trace on), then the same tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer,
-# then a check that a release build carries no trace.
+# then a check that a release build carries no trace, and the Debian package.
 set -euo pipefail
 unset MAKEFLAGS MFLAGS MAKELEVEL  # keep the sub-builds from announcing every folder
 cd "$(dirname "$0")/.."
@@ -52,3 +52,7 @@ done
 "$prefix/bin/corvane-cli" save --number 0312345678 -o - | "$prefix/bin/corvane-cli" decode - | grep -q ': valid$' ||
     { echo "FAIL: the installed corvane-cli does not decode what it saves" >&2; exit 1; }
 echo "install: both programs, man page, menu entry and icons; the installed corvane-cli runs"
+
+# What a Debian user installs: the package, checked as a distribution checks it.
+echo "== dist"
+bash scripts/check-package.sh
