@@ -4,6 +4,8 @@
 #include "line_codes.h"
 #include "trace.h"
 
+#include <string_view>
+
 namespace corvane {
 
 namespace {
@@ -18,11 +20,16 @@ constexpr std::uint8_t kEtx = 0x03;
 // The check covers everything after the leading DLE SOH.
 constexpr int kUncheckedPrefix = 2;
 
+// Appends to a frame, keeping the count in a register: bSendCnt, a byte like the data, would
+// have to be reloaded after every byte written.
 class FrameWriter {
 public:
-    explicit FrameWriter(SignalFrame& frame) : m_frame(frame) { m_frame.bSendCnt = 0; }
+    explicit FrameWriter(SignalFrame& frame) : m_frame(frame) {}
+    // Sets the frame's count to the bytes appended.
+    void Close() { m_frame.bSendCnt = m_bCount; }
 
-    void AppendRaw(std::uint8_t byte) { m_frame.data[m_frame.bSendCnt++] = byte; }
+    std::uint8_t Count() const { return m_bCount; }
+    void AppendRaw(std::uint8_t byte) { m_frame.data[m_bCount++] = byte; }
     void Append(int value) { AppendRaw(MakeParity(value)); }
 
     // A length equal to DLE would read as a control sequence, so a DLE goes before it;
@@ -36,24 +43,18 @@ public:
 
 private:
     SignalFrame& m_frame;
+    std::uint8_t m_bCount = 0;
 };
 
-}  // namespace
-
-std::optional<SignalFrame> BuildFrame(const NotificationRequest& request)
-{
-    if (request.text.size() > kMaxFrameTextBytes)
-        return std::nullopt;
-    const FrameParameter parameter{static_cast<std::uint8_t>(request.kind), request.text};
-    return BuildMessageFrame({&parameter, 1});
-}
-
-std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> parameters)
+// The frame of one message carrying parameters, each with a type and a text; Parameters is any
+// range of them, so the dialog's one parameter is framed without copying its text.
+template <class Parameters>
+std::optional<SignalFrame> ComposeFrame(const Parameters& parameters)
 {
     constexpr std::size_t kMaxCount = 255;
     std::size_t messageLength = 0;  // each parameter's type, length and text
     std::size_t frameBytes = 11;  // DLE SOH, header, DLE STX, type, message length, DLE ETX, check
-    for (const FrameParameter& parameter : parameters) {
+    for (const auto& parameter : parameters) {
         if (parameter.text.size() > kMaxCount)
             return std::nullopt;
         messageLength += 2 + parameter.text.size();
@@ -68,7 +69,7 @@ std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> par
     for (const std::uint8_t byte : {kDle, kSoh, kHeader, kDle, kStx, kMessageType})
         writer.Append(byte);
     writer.AppendLength(messageLength);
-    for (const FrameParameter& parameter : parameters) {
+    for (const auto& parameter : parameters) {
         writer.Append(parameter.type);
         writer.AppendLength(parameter.text.size());
         for (const char ch : parameter.text)
@@ -76,27 +77,44 @@ std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> par
     }
     writer.Append(kDle);
     writer.Append(kEtx);
-    CORVANE_TRACE("bSendCnt=%d", frame.bSendCnt);
+    CORVANE_TRACE("bSendCnt=%d", writer.Count());
 
     const std::uint16_t crc = CalcCrc16(frame.data.data() + kUncheckedPrefix,
-                                        static_cast<std::uint16_t>(frame.bSendCnt - kUncheckedPrefix));
+                                        static_cast<std::uint16_t>(writer.Count() - kUncheckedPrefix));
     // Check bytes go out as computed, low byte first, with no parity and never doubled.
     writer.AppendRaw(static_cast<std::uint8_t>(crc & 0xFF));
     writer.AppendRaw(static_cast<std::uint8_t>(crc >> 8));
     CORVANE_TRACE("CRC:0x%04X", crc);
+    writer.Close();
     return frame;
+}
+
+}  // namespace
+
+std::optional<SignalFrame> BuildFrame(const NotificationRequest& request)
+{
+    if (request.text.size() > kMaxFrameTextBytes)
+        return std::nullopt;
+    struct {
+        std::uint8_t type;
+        std::string_view text;
+    } const parameter[] = {{static_cast<std::uint8_t>(request.kind), request.text}};
+    return ComposeFrame(parameter);
+}
+
+std::optional<SignalFrame> BuildMessageFrame(std::span<const FrameParameter> parameters)
+{
+    return ComposeFrame(parameters);
 }
 
 std::string HexFrameText(const SignalFrame& frame)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(3u * frame.bSendCnt);
-    for (int i = 0; i < frame.bSendCnt; ++i) {
-        const std::uint8_t byte = frame.data[static_cast<std::size_t>(i)];
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-        text += ' ';
+    std::string text(3u * frame.bSendCnt, ' ');
+    for (std::size_t i = 0; i < frame.bSendCnt; ++i) {
+        const std::uint8_t byte = frame.data[i];
+        text[3 * i] = kDigits[byte >> 4];
+        text[3 * i + 1] = kDigits[byte & 0x0F];
     }
     CORVANE_TRACE("%s", text.c_str());
     return text;

@@ -3,6 +3,7 @@
 
 #include "trace.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -36,17 +37,22 @@ ToneCell DrawCell(int frequency)
     return ToneCell(frequency, iWaveFormValue);
 }
 
-// Writes cells at the buffer's Offset and advances it.
+// Four cells in a row, the cells of four bits, least significant first.
+constexpr int kNibbleCells = 4;
+using NibbleCells = std::array<std::int16_t, kNibbleCells * kBitCellSamples>;
+static_assert(kLeadMarkCells % kNibbleCells == 0 && kTrailMarkCells % kNibbleCells == 0);
+
+// Writes runs of samples at the buffer's Offset and advances it.
 class CellWriter {
 public:
     explicit CellWriter(SampleBuffer& buffer) : m_buffer(buffer) {}
 
-    void Put(const ToneCell& cell, int count = 1)
+    template <std::size_t N>
+    void Put(const std::array<std::int16_t, N>& samples, int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            std::memcpy(&m_buffer.samples[static_cast<std::size_t>(m_buffer.Offset)], cell.samples.data(),
-                        sizeof cell.samples);
-            m_buffer.Offset += kBitCellSamples;
+            std::memcpy(&m_buffer.samples[static_cast<std::size_t>(m_buffer.Offset)], samples.data(), sizeof samples);
+            m_buffer.Offset += static_cast<int>(N);
         }
     }
 
@@ -76,23 +82,36 @@ std::optional<int> SynthesizeSignal(const SignalFrame& frame, SampleBuffer& buff
     if (frame.bSendCnt > kMaxSynthesisFrameBytes)
         return std::nullopt;
 
-    // Every mark cell is alike and so is every space cell: draw each once, then copy.
+    // Every mark cell is alike and so is every space cell: draw each once, and from them the
+    // sixteen runs of four cells that a nibble of data is sent as. A byte is then four copies
+    // of constant size, with no branch on its bits.
     const ToneCell mark = DrawCell(kMarkHz);
     const ToneCell space = DrawCell(kSpaceHz);
+    std::array<NibbleCells, 16> nibbles;
+    for (unsigned nibble = 0; nibble < nibbles.size(); ++nibble) {
+        for (int bit = 0; bit < kNibbleCells; ++bit)
+            std::memcpy(&nibbles[nibble][static_cast<std::size_t>(bit * kBitCellSamples)],
+                        ((nibble >> bit) & 1u ? mark : space).samples.data(), sizeof mark.samples);
+    }
+    const NibbleCells& marks = nibbles[0xF];
+
     CellWriter writer(buffer);
     ClearSamples(buffer, 0, kSilenceSamples);
     buffer.Offset = kSilenceSamples;
-    writer.Put(mark, kLeadMarkCells);
+    writer.Put(marks, kLeadMarkCells / kNibbleCells);
     for (int i = 0; i < frame.bSendCnt; ++i) {
-        unsigned byte = frame.data[static_cast<std::size_t>(i)];
-        writer.Put(space);  // start bit
-        for (int bit = 0; bit < 8; ++bit, byte >>= 1)
-            writer.Put((byte & 1u) ? mark : space);
-        writer.Put(mark);  // stop bit
+        const unsigned byte = frame.data[static_cast<std::size_t>(i)];
+        writer.Put(space.samples);  // start bit
+        writer.Put(nibbles[byte & 0xFu]);
+        writer.Put(nibbles[byte >> 4]);
+        writer.Put(mark.samples);  // stop bit
     }
-    writer.Put(mark, kTrailMarkCells);
-    // The trailing silence and whatever lies beyond: nothing of an earlier signal survives.
-    ClearSamples(buffer, buffer.Offset, kBufferSamples);
+    writer.Put(marks, kTrailMarkCells / kNibbleCells);
+    // The trailing silence, and what an earlier, longer signal left beyond it: nothing of it
+    // survives. Beyond that the buffer is zero already, and clearing it would cost more than
+    // drawing the whole signal.
+    ClearSamples(buffer, buffer.Offset, std::max(buffer.Offset, buffer.nZeroFrom));
+    buffer.nZeroFrom = buffer.Offset;
     buffer.Offset += kSilenceSamples;
     CORVANE_TRACE("Offset=%d", buffer.Offset);
     return buffer.Offset;

@@ -32,6 +32,10 @@ inline constexpr int kMaxSynthesisFrameBytes =
 struct SampleBuffer {
     std::array<std::int16_t, kBufferSamples> samples{};
     int Offset = 0;
+    // Every sample from this index to the end is zero. SynthesizeSignal keeps it so, and so
+    // clears only what an earlier signal wrote; any other writer of samples at or beyond it
+    // must raise it (to kBufferSamples when unsure).
+    int nZeroFrom = 0;
 };
 
 // One bit cell of square wave as the signal draws it: 20 samples of frequency (Hz, 1 to 12000)
@@ -55,7 +59,8 @@ int AppendToneBit(SampleBuffer& buffer, int frequency, int position);
 // Clears the buffer and writes the signal for frame: silence, 80 marks, each byte as start bit,
 // eight data bits LSB first and stop bit, 40 marks, silence. Returns the signal's length in
 // samples (12 000 + 200 × bSendCnt), also stored in Offset, or nullopt, with the buffer
-// untouched, when the frame has more than kMaxSynthesisFrameBytes bytes.
+// untouched, when the frame has more than kMaxSynthesisFrameBytes bytes. Beyond Offset the
+// buffer reads as zeros; only the samples below nZeroFrom are cleared to make it so.
 std::optional<int> SynthesizeSignal(const SignalFrame& frame, SampleBuffer& buffer);
 
 }  // namespace corvane

@@ -5,6 +5,8 @@
 
 #include <bit>
 #include <cstring>
+#include <random>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -74,6 +76,45 @@ TEST(CalcCrc16, EverySingleBitFlipIsDetected)
         data[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
         EXPECT_NE(CalcCrc16(data, sizeof data), good) << "bit " << bit;
         data[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+    }
+}
+
+// The check as the frame's definition states it: each byte reversed into the top of the
+// register, shifted out most significant bit first, the register reversed at the end.
+std::uint16_t BitwiseCrc16(const std::uint8_t* pData, std::size_t length)
+{
+    unsigned crc = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        crc ^= static_cast<unsigned>(ReverseBits(pData[i], 8)) << 8;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = ((crc & 0x8000u) ? (crc << 1) ^ 0x1021u : crc << 1) & 0xFFFFu;
+    }
+    return ReverseBits(static_cast<std::uint16_t>(crc), 16);
+}
+
+TEST(CalcCrc16, AgreesWithTheBitwiseFormOnEveryPairOfBytes)
+{
+    for (unsigned first = 0; first < 256; ++first) {
+        const std::uint8_t single[] = {static_cast<std::uint8_t>(first)};
+        ASSERT_EQ(CalcCrc16(single, 1), BitwiseCrc16(single, 1)) << "byte " << first;
+        for (unsigned second = 0; second < 256; ++second) {
+            const std::uint8_t pair[] = {static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second)};
+            ASSERT_EQ(CalcCrc16(pair, 2), BitwiseCrc16(pair, 2)) << "bytes " << first << " " << second;
+        }
+    }
+}
+
+TEST(CalcCrc16, AgreesWithTheBitwiseFormAtEveryLengthAndAlignment)
+{
+    // Lengths around every multiple of the four bytes taken a step, from every start in a block.
+    std::mt19937 random(20261209);
+    std::vector<std::uint8_t> block(300);
+    for (std::uint8_t& byte : block)
+        byte = static_cast<std::uint8_t>(random());
+    for (std::size_t start = 0; start < 4; ++start) {
+        for (std::size_t length = 0; length + start <= block.size(); ++length)
+            ASSERT_EQ(CalcCrc16(&block[start], static_cast<std::uint16_t>(length)), BitwiseCrc16(&block[start], length))
+                << "start " << start << " length " << length;
     }
 }
 

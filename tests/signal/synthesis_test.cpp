@@ -95,10 +95,33 @@ TEST(SynthesizeSignal, ClearsWhatAnEarlierSignalLeft)
 {
     auto buffer = std::make_unique<SampleBuffer>();
     buffer->samples.fill(123);
+    buffer->nZeroFrom = kBufferSamples;  // written here, not by a synthesis
     iWaveFormValue = 3276;
     SynthesizeSignal(*BuildFrame(Reason('S')), *buffer);
     EXPECT_EQ(*std::max_element(buffer->samples.begin(), buffer->samples.end()), 3276);
     EXPECT_EQ(buffer->samples[static_cast<std::size_t>(kBufferSamples - 1)], 0);
+}
+
+TEST(SynthesizeSignal, EachSignalInTurnIsWhatAFreshBufferWouldHold)
+{
+    // Longer and shorter signals at other amplitudes, one after another in one buffer: each must
+    // equal the same signal drawn into a new buffer, zeros beyond Offset to the end included.
+    SignalFrame longest;
+    longest.data.fill(0xFF);  // every data cell a mark, so the tail is loud
+    longest.bSendCnt = kMaxSynthesisFrameBytes;
+    const SignalFrame frames[] = {longest, *BuildFrame(Reason('P')), *BuildFrame(Number(test::Digits(20))),
+                                  *BuildFrame(Reason('S')), longest, *BuildFrame(Number(test::Digits(1)))};
+    const int steps[] = {9, 0, 4, 9, 2, 6};
+    auto reused = std::make_unique<SampleBuffer>();
+    for (std::size_t i = 0; i < std::size(frames); ++i) {
+        const SignalFrame& frame = frames[i];
+        iWaveFormValue = *AmplitudeFromStep(steps[i]);
+        auto fresh = std::make_unique<SampleBuffer>();
+        ASSERT_EQ(SynthesizeSignal(frame, *reused), SynthesizeSignal(frame, *fresh));
+        ASSERT_TRUE(reused->samples == fresh->samples) << "signal " << i;
+        ASSERT_TRUE(std::all_of(reused->samples.begin() + reused->Offset, reused->samples.end(),
+                                [](std::int16_t sample) { return sample == 0; }));
+    }
 }
 
 TEST(SynthesizeSignal, FillsTheBufferWithTheLongestFrameAndRefusesALongerOne)
