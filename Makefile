@@ -28,10 +28,12 @@ test: deps
 
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
-	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane_decode_bench corvane-cli
-	build/bench/bench/corvane_bench
+	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane_decode_bench corvane-cli \
+		corvane corvane_minimal_dialog corvane_startup_bench
+	build/bench/bench/corvane_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	build/bench/bench/corvane_decode_bench
 	@bash bench/cli_batch.sh build/bench/cli/corvane-cli build
+	@bash bench/startup.sh build/bench 21
 
 # Needs a PulseAudio server binary (pulseaudio, pulseaudio-utils, libasound2-plugins).
 latency: deps

@@ -61,7 +61,12 @@ struct PlaySession {
 
 struct Playback {
     std::unique_ptr<SampleBuffer> buffer;
-    Status deviceError;  // success when the device opened
+    // Success when the device opened. A background check writes it from its own thread, so it
+    // is read and written under deviceMutex.
+    std::mutex deviceMutex;
+    Status deviceError;
+    unsigned nOpening = 0;        // counts OpenPlayback calls, so a late check knows it is stale
+    bool bCheckPending = false;   // a background check has not reported yet
     WaveHeader header;
     DoneTarget doneTarget;
     std::uint32_t dwLastVolume = 0;
@@ -190,20 +195,9 @@ Status NoBuffer()
     return Status::Failure("音声バッファがありません", "There is no sample buffer.");
 }
 
-}  // namespace
-
-Status OpenPlayback(DoneTarget doneTarget)
+// Whether the default device opens for the signal's format; waits at most kProbeWait.
+Status CheckDevice()
 {
-    // A user who starts the tool from a terminal should see nothing unless something is wrong,
-    // and that we report ourselves.
-    snd_lib_error_set_handler(IgnoreAlsaError);
-    g_playback.doneTarget = std::move(doneTarget);
-    g_playback.header.dwUser = 0;
-    g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
-    if (!g_playback.buffer)
-        return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
-    g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
-
     // Opening can block for ever too (a pipe nobody reads): the check gets a thread of its own.
     struct Probe {
         std::mutex mutex;
@@ -223,20 +217,73 @@ Status OpenPlayback(DoneTarget doneTarget)
     std::unique_lock lock(probe->mutex);
     if (!probe->done.wait_for(lock, kProbeWait, [&] { return probe->result.has_value(); })) {
         g_bLeftStuck = true;
-        g_playback.deviceError = Status::Failure(
+        return Status::Failure(
             std::string("音声出力デバイス「") + kDeviceName + "」が応答しません。" + kWhatToCheckJa,
             std::string("The sound output \"") + kDeviceName + "\" does not respond. " + kWhatToCheckEn);
-        return g_playback.deviceError;
     }
     const int err = *probe->result;
     if (err == 0)
         return Status();
-    g_playback.deviceError = Status::Failure(
+    return Status::Failure(
         std::string("音声出力デバイス「") + kDeviceName + "」を開けません（" + DeviceErrorText(err) + "）。" +
             kWhatToCheckJa,
         std::string("Cannot open the sound output \"") + kDeviceName + "\" (" + DeviceErrorText(err) + "). " +
             kWhatToCheckEn);
+}
+
+// The device's state for a play: success, or why there is none.
+Status DeviceError()
+{
+    std::lock_guard lock(g_playback.deviceMutex);
     return g_playback.deviceError;
+}
+
+}  // namespace
+
+Status OpenPlaybackUnchecked(DoneTarget doneTarget)
+{
+    // A user who starts the tool from a terminal should see nothing unless something is wrong,
+    // and that we report ourselves.
+    snd_lib_error_set_handler(IgnoreAlsaError);
+    g_playback.doneTarget = std::move(doneTarget);
+    g_playback.header.dwUser = 0;
+    {
+        std::lock_guard lock(g_playback.deviceMutex);
+        ++g_playback.nOpening;
+        g_playback.deviceError = Status::Failure("音声出力デバイスを確かめています。", "The sound output is being checked.");
+    }
+    g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
+    if (!g_playback.buffer)
+        return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
+    g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
+    return Status();
+}
+
+Status OpenPlayback(DoneTarget doneTarget)
+{
+    const Status buffer = OpenPlaybackUnchecked(std::move(doneTarget));
+    if (!buffer.IsOk())
+        return buffer;
+    const Status device = CheckDevice();
+    std::lock_guard lock(g_playback.deviceMutex);
+    g_playback.deviceError = device;
+    return device;
+}
+
+void CheckPlaybackDevice(DeviceTarget deviceTarget)
+{
+    std::lock_guard lock(g_playback.deviceMutex);
+    g_playback.bCheckPending = true;
+    std::thread([opening = g_playback.nOpening, deviceTarget = std::move(deviceTarget)] {
+        const Status device = CheckDevice();
+        std::lock_guard reportLock(g_playback.deviceMutex);
+        if (opening != g_playback.nOpening || !g_playback.bCheckPending)
+            return;  // ClosePlayback came first
+        g_playback.bCheckPending = false;
+        g_playback.deviceError = device;
+        // Under the lock, so that ClosePlayback cannot return while the target runs.
+        deviceTarget(device);
+    }).detach();
 }
 
 SampleBuffer* PlaybackBuffer()
@@ -248,8 +295,8 @@ Status PlaySignal(int offset)
 {
     if (!g_playback.buffer)
         return NoBuffer();
-    if (!g_playback.deviceError.IsOk())
-        return g_playback.deviceError;
+    if (Status device = DeviceError(); !device.IsOk())
+        return device;
     if (offset < 0 || offset > kBufferSamples)
         return Status::Failure("信号の長さが不正です", "The signal's length is out of range.");
     g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
@@ -260,8 +307,8 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
 {
     if (!g_playback.buffer)
         return NoBuffer();
-    if (!g_playback.deviceError.IsOk())
-        return g_playback.deviceError;
+    if (Status device = DeviceError(); !device.IsOk())
+        return device;
     if (rate < kMinPlayRate || rate > kMaxPlayRate)
         return Status::Failure("サンプリング周波数が不正です", "The sample rate is out of range.");
     if (g_playback.session) {
@@ -336,7 +383,16 @@ void ClosePlayback()
     g_playback.session.reset();
     g_playback.buffer.reset();
     g_playback.doneTarget = nullptr;
-    g_playback.deviceError = Status();
+    {
+        std::lock_guard lock(g_playback.deviceMutex);
+        // A check still waiting on the device may never come back: the process must not wait
+        // for it at exit either.
+        if (g_playback.bCheckPending)
+            g_bLeftStuck = true;
+        g_playback.bCheckPending = false;
+        ++g_playback.nOpening;
+        g_playback.deviceError = Status();
+    }
     g_playback.dwLastVolume = 0;
     g_playback.gain = kFullLevel;
 }

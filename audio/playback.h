@@ -34,6 +34,20 @@ inline constexpr int kStallMarginMs = 2000;
 // once, then ClosePlayback once.
 Status OpenPlayback(DoneTarget doneTarget);
 
+// Called once, on a thread of the audio layer, with what the device check of
+// CheckPlaybackDevice found: success, or why playback cannot work. It must not wait for the
+// dialog's thread.
+using DeviceTarget = std::function<void(const Status& device)>;
+
+// Allocates the buffer as OpenPlayback does, but leaves the device unchecked: until
+// CheckPlaybackDevice has reported, PlaySignal fails as it does without a device. For a window
+// that shows itself first and checks the device afterwards. Call once, then ClosePlayback once.
+Status OpenPlaybackUnchecked(DoneTarget doneTarget);
+
+// Checks the device, after OpenPlaybackUnchecked, on a thread of its own, and reports to
+// deviceTarget within 2 s; returns at once. After ClosePlayback the report never comes.
+void CheckPlaybackDevice(DeviceTarget deviceTarget);
+
 // The buffer that OpenPlayback allocated, for every compose; nullptr when it could not be,
 // or outside OpenPlayback ... ClosePlayback.
 SampleBuffer* PlaybackBuffer();

@@ -8,10 +8,10 @@ packages=(
     # build
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev
-    libasound2-dev
+    libasound2-dev libfontconfig-dev
     fonts-ipafont-gothic
     # tests and benchmarks
-    googletest libgtest-dev libbenchmark-dev
+    googletest libgtest-dev libbenchmark-dev libx11-dev
     libspandsp-dev libtiff-dev minimodem sox
     # the Debian package and its checks
     debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion

@@ -11,9 +11,12 @@
 #include <QSocketNotifier>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -56,7 +59,11 @@ void EndOnTerminationSignals(QObject* pOwner)
 
 int CCorvaneApp::Run(int argc, char** argv)
 {
+    // The dialog's layout is measured in its face before the window can show, and reading the
+    // font configuration is the longest part of that: it runs while Qt connects to the display.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication app(argc, argv);
+    fontConfiguration.join();
     EndOnTerminationSignals(&app);
     // Not the executable's lower-case file name: the name the operator knows the tool by.
     QApplication::setApplicationName(QString::fromLatin1(kApplicationName));

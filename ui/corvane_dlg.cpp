@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -26,6 +27,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <new>
 
 namespace corvane {
@@ -82,6 +84,29 @@ QChar WidestOf(const QFont& font, QStringView chars)
             widest = ch;
     }
     return widest;
+}
+
+// An upper bound on the size at which the longest frame fits the status line, from the metrics
+// of its own face and size scaled: no label lays the frame out in fewer lines or less height.
+// Each size tried exactly costs a font of that size, so the exact search starts here.
+double StatusLinePointsBound(const QLabel& status)
+{
+    const QFont font = status.font();
+    const QFontMetricsF metrics(font);
+    const QChar wide = WidestOf(font, u"0123456789ABCDEF");
+    const double piece = metrics.horizontalAdvance(QString(2, wide) + QLatin1Char(' '));
+    const double space = metrics.horizontalAdvance(QLatin1Char(' '));  // hangs at a line's end
+    const QRect text = status.contentsRect().marginsRemoved(QMargins(status.margin(), status.margin(),
+                                                                      status.margin(), status.margin()));
+    double points = font.pointSizeF();
+    for (; points > kSmallestFittingPoints; points -= 0.5) {
+        const double scale = points / font.pointSizeF();
+        const int perLine = static_cast<int>((text.width() + space * scale) / (piece * scale));
+        const int lines = perLine > 0 ? (kLongestFrameBytes + perLine - 1) / perLine : kLongestFrameBytes;
+        if (lines * metrics.height() * scale <= text.height())
+            break;
+    }
+    return points;
 }
 
 }  // namespace
@@ -164,7 +189,9 @@ void CCorvaneDlg::FitTextToControls()
     // The template's sizes were made for another face: where they cannot hold the longest frame
     // or number, the text gets smaller, never cut or scrolled out of sight.
     auto* pStatus = static_cast<QLabel*>(GetDlgItem(IDC_FRAME_TEXT));
-    pStatus->setFont(LargestFittingFont(pStatus->font(), [pStatus](const QFont& font) {
+    QFont start = pStatus->font();
+    start.setPointSizeF(std::min(start.pointSizeF(), StatusLinePointsBound(*pStatus) + 0.5));
+    pStatus->setFont(LargestFittingFont(start, [pStatus](const QFont& font) {
         pStatus->setFont(font);
         const QChar wide = WidestOf(font, u"0123456789ABCDEF");
         pStatus->setText((QString(2, wide) + QLatin1Char(' ')).repeated(kLongestFrameBytes));
@@ -215,10 +242,13 @@ int CCorvaneDlg::OnCreate()
     CORVANE_TRACE("WM_CREATE");
     // The completion notice comes on the audio thread: it only queues the play-ended handling,
     // and not at all once the reset of the dialog's destruction has begun (dwUser 1).
-    m_deviceStatus = OpenPlayback([this](long dwUser, const Status& outcome) {
+    // The device itself is checked once the window is on screen (paintEvent): loading the sound
+    // library's configuration is no reason to keep the operator waiting for the window.
+    m_deviceStatus = OpenPlaybackUnchecked([this](long dwUser, const Status& outcome) {
         if (dwUser == 0)
             QMetaObject::invokeMethod(this, [this, outcome] { OnPlayEnded(outcome); }, Qt::QueuedConnection);
     });
+    m_bDeviceChecked = !m_deviceStatus.IsOk();  // no buffer: nothing to check
     return 0;
 }
 
@@ -247,7 +277,7 @@ bool CCorvaneDlg::OnInitDialog()
     DoDataExchange(false);
     UpdateInputEnables();
     // Without a device, or a buffer, there is nothing to play into.
-    SetPlayState(m_deviceStatus.IsOk() && PlaybackBuffer() != nullptr ? PlayState::Ready : PlayState::NoDevice);
+    SetPlayState(m_bDeviceChecked ? PlayState::NoDevice : PlayState::Checking);
     GetDlgItem(IDC_NUMBER)->setFocus();
     return true;
 }
@@ -294,8 +324,29 @@ void CCorvaneDlg::showEvent(QShowEvent* pEvent)
     if (m_bShown)
         return;
     m_bShown = true;
-    if (!m_deviceStatus.IsOk())
+    if (m_bDeviceChecked && !m_deviceStatus.IsOk())
         QTimer::singleShot(0, this, &CCorvaneDlg::ShowDeviceProblem);
+}
+
+void CCorvaneDlg::paintEvent(QPaintEvent* pEvent)
+{
+    QDialog::paintEvent(pEvent);
+    if (m_bDeviceChecked || m_bDeviceCheckStarted)
+        return;
+    m_bDeviceCheckStarted = true;
+    CheckPlaybackDevice([this](const Status& device) {
+        QMetaObject::invokeMethod(this, [this, device] { OnDeviceChecked(device); }, Qt::QueuedConnection);
+    });
+}
+
+void CCorvaneDlg::OnDeviceChecked(const Status& device)
+{
+    m_deviceStatus = device;
+    m_bDeviceChecked = true;
+    SetPlayState(device.IsOk() ? PlayState::Ready : PlayState::NoDevice);
+    // Said once, over the dialog: here when the window is up already, else when it shows.
+    if (!device.IsOk() && m_bShown)
+        ShowDeviceProblem();
 }
 
 void CCorvaneDlg::ShowDeviceProblem()
@@ -414,6 +465,9 @@ void CCorvaneDlg::SetPlayState(PlayState state)
         return;
     case PlayState::Playing:
         pPlay->setToolTip(QStringLiteral("再生中です。終わるとまた押せます。"));
+        break;
+    case PlayState::Checking:
+        pPlay->setToolTip(QStringLiteral("音声出力デバイスを確かめています。"));
         break;
     case PlayState::NoDevice:
         pPlay->setToolTip(QStringLiteral("音声出力デバイスを開けないため、再生できません。"));

@@ -30,8 +30,10 @@ public:
 
     // The control with a template id, or nullptr.
     QWidget* GetDlgItem(int id) const;
-    // Whether the playback device could be opened, and if not, why.
+    // Whether the playback device could be opened, and if not, why; meaningful once DeviceChecked.
     const Status& DeviceStatus() const { return m_deviceStatus; }
+    // Whether the device check, which starts once the window is painted, has answered.
+    bool DeviceChecked() const { return m_bDeviceChecked; }
 
 protected:
     void DoDataExchange(bool bSaveAndValidate);
@@ -42,6 +44,7 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
     bool focusNextPrevChild(bool bNext) override;
     void showEvent(QShowEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
 
 private:
     void CreateControls();
@@ -58,7 +61,8 @@ private:
     void OnExit();
     void OnClose(QCloseEvent* pEvent);
     void OnPlayEnded(const Status& outcome);
-    enum class PlayState { Ready, Playing, NoDevice };
+    void OnDeviceChecked(const Status& device);
+    enum class PlayState { Ready, Playing, Checking, NoDevice };
     void SetPlayState(PlayState state);
     void UpdateInputEnables();
     void SendSignal(ComposeMode mode);
@@ -85,6 +89,8 @@ private:
     QString m_strSaveFolder;       // where the last save went, for the next file dialog
     bool m_bEnding = false;
     bool m_bShown = false;
+    bool m_bDeviceCheckStarted = false;
+    bool m_bDeviceChecked = false;
     // For a save while the playback buffer belongs to the device, or when it has none.
     std::unique_ptr<SampleBuffer> m_pSaveBuffer;
 };

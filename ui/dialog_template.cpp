@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPixmap>
 
 namespace corvane {
 
@@ -69,30 +68,6 @@ DialogTemplate LoadDialogTemplate(const QString& resourcePath)
     return dialog;
 }
 
-QIcon LoadTemplateIcon(const DialogTemplate& dialogTemplate, const QString& iconName)
-{
-    // A bitmap keeps the look of its own size; every other size a desktop or a pixel ratio of 2
-    // asks for is drawn from the SVG, not blown up from a bitmap.
-    constexpr int kDrawnSizes[] = {16, 24, 32, 48, 64, 128, 256};
-    QIcon icon;
-    QIcon drawing;
-    QList<int> bitmapSizes;
-    for (const QString& file : dialogTemplate.iconFiles.value(iconName)) {
-        if (file.endsWith(QLatin1String(".svg"))) {
-            drawing = QIcon(":/corvane/" + file);
-            continue;
-        }
-        const QPixmap bitmap(":/corvane/" + file);
-        icon.addPixmap(bitmap);
-        bitmapSizes << bitmap.width();
-    }
-    for (const int size : kDrawnSizes) {
-        if (!drawing.isNull() && !bitmapSizes.contains(size))
-            icon.addPixmap(drawing.pixmap(QSize(size, size), 1.0));
-    }
-    return icon;
-}
-
 DialogUnits::DialogUnits(const QFont& font)
 {
     // The average width is taken over the 52 Latin letters, rounded, as dialog layouts expect.
@@ -116,14 +91,13 @@ QSize DialogUnits::ToPixels(const QSize& size) const
 
 QFont LargestFittingFont(const QFont& font, const std::function<bool(const QFont&)>& fits)
 {
-    constexpr double kSmallestPoints = 5.0;
     QFont candidate = font;
-    for (double points = font.pointSizeF(); points > kSmallestPoints; points -= 0.5) {
+    for (double points = font.pointSizeF(); points > kSmallestFittingPoints; points -= 0.5) {
         candidate.setPointSizeF(points);
         if (fits(candidate))
             return candidate;
     }
-    candidate.setPointSizeF(kSmallestPoints);
+    candidate.setPointSizeF(kSmallestFittingPoints);
     return candidate;
 }
 

@@ -49,8 +49,9 @@ struct DialogTemplate {
 // is missing or malformed is a build fault, so it aborts with a message.
 DialogTemplate LoadDialogTemplate(const QString& resourcePath);
 
-// The icon named in the template: its drawing (an SVG, for any size) and its bitmaps, each used
-// as it is for its own size at a pixel ratio of 1.
+// The icon named in the template: its bitmaps, each used as it is for its own size, and its
+// drawing (an SVG) for any other size, loaded only when one is first asked for. The icon's
+// available sizes are the bitmaps'.
 QIcon LoadTemplateIcon(const DialogTemplate& dialogTemplate, const QString& iconName);
 
 // Converts dialog units to pixels for a font: horizontally a quarter of its average character
@@ -65,6 +66,9 @@ private:
     int m_nBaseX;
     int m_nBaseY;
 };
+
+// The smallest size LargestFittingFont gives, in points.
+inline constexpr double kSmallestFittingPoints = 5.0;
 
 // Returns font at the largest size, from its own down to 5 points in half points, for which fits
 // holds, or at 5 points when none does: text that must be read whole shrinks rather than being cut.

@@ -59,6 +59,7 @@ private slots:
         m_pDlg->show();
         m_pDlg->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_pDlg.get()));
+        QTRY_VERIFY(m_pDlg->DeviceChecked());
     }
 
     void cleanup()

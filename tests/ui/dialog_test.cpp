@@ -72,12 +72,29 @@ private slots:
         m_pDlg = std::make_unique<CCorvaneDlg>(&m_prompts);
         m_pDlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+        QTRY_VERIFY(m_pDlg->DeviceChecked());
     }
 
     void cleanup()
     {
         m_pDlg.reset();
         QVERIFY(m_prompts.failures.isEmpty());
+    }
+
+    void checksTheDeviceOnlyOnceTheWindowIsUpAndKeepsPlayDisabledTillThen()
+    {
+        m_pDlg.reset();
+        m_pDlg = std::make_unique<CCorvaneDlg>(&m_prompts);
+        auto* pPlay = Item<QPushButton>(IDC_PLAY);
+        QTest::qWait(100);
+        QVERIFY(!m_pDlg->DeviceChecked());  // not shown, not checked
+        QVERIFY(!pPlay->isEnabled());
+        QCOMPARE(pPlay->toolTip(), QStringLiteral("音声出力デバイスを確かめています。"));
+        m_pDlg->show();
+        QTRY_VERIFY(m_pDlg->DeviceChecked());
+        QVERIFY(m_pDlg->DeviceStatus().IsOk());
+        QVERIFY(pPlay->isEnabled());
+        QCOMPARE(pPlay->toolTip(), QStringLiteral("再生 (Alt+P)"));
     }
 
     void startsWithTheNumberChosenAndEverythingAtItsInitialValue()
@@ -438,6 +455,7 @@ private slots:
         m_pDlg = std::make_unique<CCorvaneDlg>();  // the real boxes
         m_pDlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+        QTRY_VERIFY(m_pDlg->DeviceChecked());
 
         QString text;
         QString caption;
