@@ -4,7 +4,7 @@
 // receiver. Target: no slower than that path.
 #include "ratio_report.h"
 #include "receive/frame_reader.h"
-#include "signal_options.h"
+#include "stress/stress_signal.h"
 
 #include <cmath>  // before spandsp, whose telephony.h redefines lrint
 
@@ -20,12 +20,12 @@ constexpr int kFrames = 10;
 
 std::vector<std::int16_t> TenFrames(int rate)
 {
-    cli::SignalOptions options;
+    stress::SignalOptions options;
     options.rate = rate;
     options.silenceMs = 100;
     std::vector<std::int16_t> samples;
     for (int i = 0; i < kFrames; ++i) {
-        const auto signal = cli::ComposeCliSignal({InformationKind::CallerNumber, "0312345678" + std::to_string(i)}, options);
+        const auto signal = stress::ComposeStressSignal({InformationKind::CallerNumber, "0312345678" + std::to_string(i)}, options);
         samples.insert(samples.end(), signal->samples.begin(), signal->samples.end());
     }
     samples.resize(static_cast<std::size_t>(kSeconds * rate), 0);

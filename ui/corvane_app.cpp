@@ -48,8 +48,10 @@ void EndOnTerminationSignals(QObject* pOwner)
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
-    // A sound device writing into a pipe whose reader went away must fail the play, not kill us.
+    // A sound device writing into a pipe whose reader went away must fail the play, not kill us,
+    // and a file size limit must fail the save with its message.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     auto* pNotifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, pOwner);
     QObject::connect(pNotifier, &QSocketNotifier::activated, pOwner, [] {
         // Every event loop ends, a message box's or the file dialog's too; nothing is asked.

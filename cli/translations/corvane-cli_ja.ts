@@ -402,5 +402,81 @@ corvane-cli COMMAND --help でコマンドのオプションを表示します�
         <source>corvane-cli --help lists the commands.</source>
         <translation>corvane-cli --help でコマンドの一覧を表示します。</translation>
     </message>
+    <message>
+        <source>Displays help on commandline options.</source>
+        <translation>コマンドラインオプションの説明を表示します。</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation>余分な引数「%1」があります。</translation>
+    </message>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>フォルダー %1 がありません。</translation>
+    </message>
+    <message>
+        <source>the line holds a control character (%1)</source>
+        <translation>行に制御文字（%1）があります</translation>
+    </message>
+    <message>
+        <source>%1 was written by an earlier line; nothing is replaced</source>
+        <translation>%1 は前の行が書いたので、置き換えません</translation>
+    </message>
+    <message>
+        <source>Cannot write to standard output.</source>
+        <translation>標準出力に書けません。</translation>
+    </message>
+    <message>
+        <source>--param is TYPE:TEXT with TYPE from 0 to 255 (or 0x00 to 0xFF), not &quot;%1&quot;.</source>
+        <translation>--param は TYPE:TEXT の形で、TYPE は 0～255（または 0x00～0xFF）です。「%1」ではありません。</translation>
+    </message>
+    <message>
+        <source>Prints the frame in hexadecimal, as the dialog's status line shows it, or as JSON.
+
+Example: corvane-cli frame --number 0312345678</source>
+        <translation>フレームを、ダイアログの状態表示行と同じ16進数で、またはJSONで表示します。
+
+例: corvane-cli frame --number 0312345678</translation>
+    </message>
+    <message>
+        <source>Writes the signal as a WAVE file, replacing an existing file whole or not at all.
+
+Example: corvane-cli save --reason P --amplitude 50 -o refused.wav</source>
+        <translation>信号をWAVEファイルに書きます。既存のファイルは丸ごと置き換えるか、まったく変えません。
+
+例: corvane-cli save --reason P --amplitude 50 -o refused.wav</translation>
+    </message>
+    <message>
+        <source>Plays the signal once on the default output; exit status 0 only if all of it went out.
+
+Example: corvane-cli play --number 0312345678 --volume 60</source>
+        <translation>既定の出力で信号を1回再生します。終了ステータス0は信号がすべて出たときだけです。
+
+例: corvane-cli play --number 0312345678 --volume 60</translation>
+    </message>
+    <message>
+        <source>Plays the signal while recording the default input, and checks the frame, level and tones received.
+
+Example: corvane-cli loopback --reason P --volume 80</source>
+        <translation>既定の入力を録音しながら信号を再生し、受け取ったフレーム、レベル、トーンを確かめます。
+
+例: corvane-cli loopback --reason P --volume 80</translation>
+    </message>
+    <message>
+        <source>Saves or plays one request a line of FILE: &quot;number N&quot; or &quot;reason P&quot;, then amplitude= and name= fields.
+
+Example: corvane-cli batch numbers.txt --dir out</source>
+        <translation>FILEの1行に1つの要求（&quot;number N&quot; または &quot;reason P&quot; と、amplitude= と name= の欄）を保存または再生します。
+
+例: corvane-cli batch numbers.txt --dir out</translation>
+    </message>
+    <message>
+        <source>Finds every frame in a recording and checks it by every rule of the frame.
+
+Example: corvane-cli decode line.wav --json</source>
+        <translation>録音の中のすべてのフレームを探し、フレームの規則どおりか確かめます。
+
+例: corvane-cli decode line.wav --json</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // corvane-cli run as a script runs it: arguments, exit status, standard output and error, files.
+#include "cli_run.h"
 #include "signal/compose.h"
 #include "signal/frame.h"
 #include "signal/wave_file.h"
@@ -32,80 +33,11 @@
 namespace corvane {
 namespace {
 
+using test::CliRun;
 using test::Digits;
+using test::RunCli;
 using test::ReadFile;
 using test::TempDir;
-
-struct CliRun {
-    int status = -1;  // the exit status, or -1 when it did not exit by itself within the limit
-    std::string out;
-    std::string err;
-};
-
-// Runs corvane-cli with arguments, environment additions and standard input, sending it SIGINT
-// after interruptAfter when that is positive; at most 30 s.
-CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
-              const std::string& input = {},
-              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0))
-{
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
-        return {};
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
-            close(fd);
-        for (const std::string& setting : environment)
-            putenv(const_cast<char*>(setting.c_str()));
-        std::vector<char*> argv{const_cast<char*>(CORVANE_CLI)};
-        for (const std::string& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv(CORVANE_CLI, argv.data());
-        _exit(127);
-    }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    [[maybe_unused]] const ssize_t sent = write(inPipe[1], input.data(), input.size());
-    close(inPipe[1]);
-    CliRun run;
-    const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + std::chrono::seconds(30);
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    int open = 2;
-    bool bInterrupted = false;
-    while (open > 0 && std::chrono::steady_clock::now() < deadline) {
-        if (interruptAfter.count() > 0 && !bInterrupted && std::chrono::steady_clock::now() - start >= interruptAfter) {
-            kill(child, SIGINT);
-            bInterrupted = true;
-        }
-        if (poll(fds, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0)
-                continue;
-            char chunk[65536];
-            const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
-            if (n > 0) {
-                (i == 0 ? run.out : run.err).append(chunk, static_cast<std::size_t>(n));
-            } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    if (open > 0)
-        kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    run.status = open == 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::vector<std::uint8_t> Bytes(const std::string& text)
 {
@@ -249,8 +181,9 @@ TEST(Json, NamesTheRequestFrameLengthAndEveryStressOption)
     ASSERT_EQ(run.status, 0) << run.err;
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
     EXPECT_EQ(json["request"]["text"].toString().toStdString(), "0312345678");
-    EXPECT_EQ(json["bSendCnt"].toInt(), 33);
-    EXPECT_EQ(json["frame"].toString().size(), 99);
+    EXPECT_EQ(json["sendCount"].toInt(), 33);
+    EXPECT_EQ(json["frame"].toString().size(), 98);  // no space after the last byte
+    EXPECT_EQ(json["version"].toString().toStdString(), CORVANE_PROJECT_VERSION);
     const QJsonObject options = json["options"].toObject();
     EXPECT_FALSE(options["dialogSignal"].toBool());
     EXPECT_EQ(options["waveform"].toString(), "sine");

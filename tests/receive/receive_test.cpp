@@ -3,7 +3,7 @@
 #include "receive/wave_reader.h"
 #include "signal/frame.h"
 #include "signal/wave_file.h"
-#include "signal_options.h"
+#include "stress/stress_signal.h"
 #include "support/receivers.h"
 #include "support/requests.h"
 #include "support/temp_files.h"
@@ -19,20 +19,20 @@
 namespace corvane {
 namespace {
 
-using cli::ComposeCliSignal;
+using stress::ComposeStressSignal;
 using test::Digits;
 using test::Number;
 using test::Reason;
-using cli::Corruption;
-using cli::SignalOptions;
-using cli::Waveform;
+using stress::Corruption;
+using stress::SignalOptions;
+using stress::Waveform;
 
 std::vector<std::uint8_t> FrameBytes(const SignalFrame& frame)
 {
     return {frame.data.begin(), frame.data.begin() + frame.bSendCnt};
 }
 
-Recording ToRecording(const cli::CliSignal& signal)
+Recording ToRecording(const stress::StressSignal& signal)
 {
     return FromSamples(signal.samples, signal.rate);
 }
@@ -44,7 +44,7 @@ std::vector<DecodedFrame> Decode(const Recording& recording)
 
 std::vector<DecodedFrame> Decode(const NotificationRequest& request, const SignalOptions& options = {})
 {
-    return Decode(ToRecording(*ComposeCliSignal(request, options)));
+    return Decode(ToRecording(*ComposeStressSignal(request, options)));
 }
 
 class EveryDialogRequest : public testing::TestWithParam<NotificationRequest> {};
@@ -175,8 +175,8 @@ TEST(ReadFrame, FurtherParametersAndTheirLengths)
 
 TEST(FindFrames, TwoFramesInOneRecordingAreBothFound)
 {
-    auto first = ToRecording(*ComposeCliSignal(Number("0312345678"), {}));
-    const auto second = ToRecording(*ComposeCliSignal(Reason('C'), {}));
+    auto first = ToRecording(*ComposeStressSignal(Number("0312345678"), {}));
+    const auto second = ToRecording(*ComposeStressSignal(Reason('C'), {}));
     first.samples.insert(first.samples.end(), second.samples.begin(), second.samples.end());
     const auto frames = Decode(first);
     ASSERT_EQ(frames.size(), 2u);
@@ -196,7 +196,7 @@ TEST(FindFrames, SilenceAndNoiseAloneGiveNoFrame)
 }
 
 // WAVE files in other formats than ours, written here byte by byte.
-std::vector<std::uint8_t> WaveOf(const cli::CliSignal& signal, std::uint16_t format, int bits, int channels,
+std::vector<std::uint8_t> WaveOf(const stress::StressSignal& signal, std::uint16_t format, int bits, int channels,
                                  int channel, const std::function<void(std::vector<std::uint8_t>&, double)>& put)
 {
     std::vector<std::uint8_t> data;
@@ -249,7 +249,7 @@ TEST_P(WaveFormats, AreReadAndDecoded)
     SignalOptions options;
     options.waveform = Waveform::Sine;
     options.rate = 8000;
-    const auto signal = ComposeCliSignal(Number("0312345678"), options);
+    const auto signal = ComposeStressSignal(Number("0312345678"), options);
     const Format& format = GetParam();
     const auto file = WaveOf(*signal, format.tag, format.bits, format.channels, format.channel, format.put);
     WaveProblem problem = WaveProblem::None;
@@ -320,7 +320,7 @@ TEST(ReadWave, SaysWhatIsWrong)
     const std::vector<std::uint8_t> text = {'h', 'e', 'l', 'l', 'o'};
     EXPECT_FALSE(ReadWave(text, 1, problem).has_value());
     EXPECT_EQ(problem, WaveProblem::NotWave);
-    const auto signal = ComposeCliSignal(Reason('P'), {});
+    const auto signal = ComposeStressSignal(Reason('P'), {});
     const auto ours = WaveFileBytes(signal->samples, signal->rate);
     EXPECT_FALSE(ReadWave(ours, 2, problem).has_value());
     EXPECT_EQ(problem, WaveProblem::NoSuchChannel);
@@ -340,7 +340,7 @@ class SoxConditions : public testing::TestWithParam<std::vector<std::string>> {}
 TEST_P(SoxConditions, StillDecode)
 {
     test::TempDir dir;
-    const auto signal = ComposeCliSignal(Number("0312345678"), {});
+    const auto signal = ComposeStressSignal(Number("0312345678"), {});
     test::WriteFile(dir.File("in.wav"), WaveFileBytes(signal->samples, signal->rate));
     std::string command = "sox -q '" + dir.File("in.wav") + "'";
     for (const std::string& part : GetParam())
@@ -366,7 +366,7 @@ TEST(Minimodem, ReceivesTheSameBytes)
 {
     test::TempDir dir;
     for (const NotificationRequest& request : {Number("0312345678"), Number(Digits(14)), Reason('O')}) {
-        const auto signal = ComposeCliSignal(request, {});
+        const auto signal = ComposeStressSignal(request, {});
         test::WriteFile(dir.File("s.wav"), WaveFileBytes(signal->samples, signal->rate));
         const auto frames = Decode(ToRecording(*signal));
         ASSERT_EQ(frames.size(), 1u);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace corvane::cli {
+namespace corvane::stress {
 
 enum class Waveform { Square, Sine };
 enum class Corruption { None, Crc, Parity, Truncate };
@@ -44,7 +44,7 @@ struct SignalOptions {
 inline constexpr int kRates[] = {8000, 16000, 24000, 44100, 48000};
 
 // A composed signal and the frame it carries (after any injected error).
-struct CliSignal {
+struct StressSignal {
     SignalFrame frame;
     int peak = 0;  // the tones' amplitude, before noise
     int rate = kSampleRate;
@@ -53,13 +53,13 @@ struct CliSignal {
 
 // Returns the frame for request with options' further parameters and no injected error, or
 // nullopt when it would not fit a frame (longer than 255 bytes).
-std::optional<SignalFrame> BuildCliFrame(const NotificationRequest& request, const SignalOptions& options);
+std::optional<SignalFrame> BuildStressFrame(const NotificationRequest& request, const SignalOptions& options);
 
 // Returns the signal for request under options (each in the range its comment gives, and
 // corruptByte within the frame), or nullopt when the frame cannot be built. The dialog's signal
 // is composed by the library exactly as the dialog composes it; any other is drawn here: square
 // cells as the dialog draws them at 24 000 Hz, resampled by libsoxr for other rates, or sine
 // tones at the rate itself; then the noise.
-std::optional<CliSignal> ComposeCliSignal(const NotificationRequest& request, const SignalOptions& options);
+std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& request, const SignalOptions& options);
 
-}  // namespace corvane::cli
+}  // namespace corvane::stress

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "signal_options.h"
+#include "stress/stress_signal.h"
 
 #include "signal/compose.h"
 
@@ -11,7 +11,7 @@
 #include <numbers>
 #include <random>
 
-namespace corvane::cli {
+namespace corvane::stress {
 
 namespace {
 
@@ -122,16 +122,16 @@ bool SignalOptions::IsDialogSignal() const
            corruption == Corruption::None && extraParameters.empty();
 }
 
-std::optional<SignalFrame> BuildCliFrame(const NotificationRequest& request, const SignalOptions& options)
+std::optional<SignalFrame> BuildStressFrame(const NotificationRequest& request, const SignalOptions& options)
 {
     std::vector<FrameParameter> parameters = {{static_cast<std::uint8_t>(request.kind), request.text}};
     parameters.insert(parameters.end(), options.extraParameters.begin(), options.extraParameters.end());
     return BuildMessageFrame(parameters);
 }
 
-std::optional<CliSignal> ComposeCliSignal(const NotificationRequest& request, const SignalOptions& options)
+std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& request, const SignalOptions& options)
 {
-    CliSignal signal;
+    StressSignal signal;
     const int step = options.amplitudePercent / 10 - 1;
     if (options.IsDialogSignal()) {
         auto buffer = std::make_unique<SampleBuffer>();
@@ -146,7 +146,7 @@ std::optional<CliSignal> ComposeCliSignal(const NotificationRequest& request, co
         return signal;
     }
 
-    std::optional<SignalFrame> frame = BuildCliFrame(request, options);
+    std::optional<SignalFrame> frame = BuildStressFrame(request, options);
     if (!frame)
         return std::nullopt;
     Corrupt(*frame, options);
@@ -168,4 +168,4 @@ std::optional<CliSignal> ComposeCliSignal(const NotificationRequest& request, co
     return signal;
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::stress

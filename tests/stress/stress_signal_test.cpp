@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "signal_options.h"
+#include "stress/stress_signal.h"
 
 #include "signal/compose.h"
 #include "support/receivers.h"
@@ -11,7 +11,7 @@
 #include <cmath>
 #include <memory>
 
-namespace corvane::cli {
+namespace corvane::stress {
 namespace {
 
 using test::Number;
@@ -25,27 +25,27 @@ std::vector<std::int16_t> DialogSamples(const NotificationRequest& request, int 
     return {buffer->samples.begin(), buffer->samples.begin() + offset};
 }
 
-TEST(CliSignal, DefaultsAreTheDialogsSignalAtEveryAmplitude)
+TEST(StressSignal, DefaultsAreTheDialogsSignalAtEveryAmplitude)
 {
     for (int percent = 10; percent <= 100; percent += 10) {
         SignalOptions options;
         options.amplitudePercent = percent;
         ASSERT_TRUE(options.IsDialogSignal());
-        const auto signal = ComposeCliSignal(Number("0312345678"), options);
+        const auto signal = ComposeStressSignal(Number("0312345678"), options);
         ASSERT_TRUE(signal.has_value());
         EXPECT_EQ(signal->samples, DialogSamples(Number("0312345678"), percent)) << percent;
         EXPECT_EQ(signal->rate, kSampleRate);
     }
 }
 
-TEST(CliSignal, OwnSquareDrawingMatchesTheDialogsWhereTheyMeet)
+TEST(StressSignal, OwnSquareDrawingMatchesTheDialogsWhereTheyMeet)
 {
     // A level that gives exactly the 20 % amplitude takes the stress path to the same samples.
     SignalOptions options;
     options.levelDbfs = 20 * std::log10(6553.0 / 32767.0);
     ASSERT_FALSE(options.IsDialogSignal());
     for (const std::string text : {"0", "0312345678", "00000000000000", "1111111111111111"}) {
-        const auto signal = ComposeCliSignal(Number(text), options);
+        const auto signal = ComposeStressSignal(Number(text), options);
         ASSERT_TRUE(signal.has_value());
         EXPECT_EQ(signal->peak, 6553);
         EXPECT_EQ(signal->samples, DialogSamples(Number(text), 20)) << text;
@@ -70,7 +70,7 @@ TEST_P(SineRates, AreExactTonesOfTheRightLength)
     options.rate = GetParam();
     options.leadMarks = 1200;  // a second of mark
     options.levelDbfs = -6;
-    const auto signal = ComposeCliSignal(Number("0312345678"), options);
+    const auto signal = ComposeStressSignal(Number("0312345678"), options);
     ASSERT_TRUE(signal.has_value());
     const auto silence = static_cast<std::size_t>(GetParam() / 5);
     EXPECT_NEAR(ZeroCrossingHz(signal->samples, silence, silence + static_cast<std::size_t>(GetParam()), GetParam()),
@@ -87,18 +87,18 @@ TEST_P(SineRates, AreExactTonesOfTheRightLength)
 
 INSTANTIATE_TEST_SUITE_P(Rates, SineRates, testing::ValuesIn(kRates));
 
-TEST(CliSignal, NoiseIsReproducibleAndAtTheAskedRatio)
+TEST(StressSignal, NoiseIsReproducibleAndAtTheAskedRatio)
 {
     SignalOptions options;
     options.waveform = Waveform::Sine;
     options.noiseSnrDb = 12;
     options.seed = 42;
-    const auto first = ComposeCliSignal(Number("0312345678"), options);
-    const auto again = ComposeCliSignal(Number("0312345678"), options);
+    const auto first = ComposeStressSignal(Number("0312345678"), options);
+    const auto again = ComposeStressSignal(Number("0312345678"), options);
     options.seed = 43;
-    const auto other = ComposeCliSignal(Number("0312345678"), options);
+    const auto other = ComposeStressSignal(Number("0312345678"), options);
     options.noiseSnrDb.reset();
-    const auto clean = ComposeCliSignal(Number("0312345678"), options);
+    const auto clean = ComposeStressSignal(Number("0312345678"), options);
     EXPECT_EQ(first->samples, again->samples);
     EXPECT_NE(first->samples, other->samples);
     double signalPower = 0;
@@ -110,27 +110,27 @@ TEST(CliSignal, NoiseIsReproducibleAndAtTheAskedRatio)
     EXPECT_NEAR(10 * std::log10(signalPower / noisePower), 12.0, 0.3);
 }
 
-TEST(CliSignal, EveryOptionGivesTheSameSamplesEveryTime)
+TEST(StressSignal, EveryOptionGivesTheSameSamplesEveryTime)
 {
     SignalOptions options;
     options.rate = 44100;  // through the resampler, which must not dither
     options.noiseSnrDb = 20;
-    EXPECT_EQ(ComposeCliSignal(Number("0312345678"), options)->samples,
-              ComposeCliSignal(Number("0312345678"), options)->samples);
+    EXPECT_EQ(ComposeStressSignal(Number("0312345678"), options)->samples,
+              ComposeStressSignal(Number("0312345678"), options)->samples);
 }
 
-TEST(CliSignal, InjectedErrorsChangeExactlyWhatTheySay)
+TEST(StressSignal, InjectedErrorsChangeExactlyWhatTheySay)
 {
-    const auto clean = ComposeCliSignal(Number("0312345678"), {});
+    const auto clean = ComposeStressSignal(Number("0312345678"), {});
     SignalOptions options;
     options.corruption = Corruption::Crc;
-    const auto crc = ComposeCliSignal(Number("0312345678"), options);
+    const auto crc = ComposeStressSignal(Number("0312345678"), options);
     options.corruption = Corruption::Parity;
     options.corruptByte = 9;
-    const auto parity = ComposeCliSignal(Number("0312345678"), options);
+    const auto parity = ComposeStressSignal(Number("0312345678"), options);
     options.corruption = Corruption::Truncate;
     options.corruptByte = 17;
-    const auto truncated = ComposeCliSignal(Number("0312345678"), options);
+    const auto truncated = ComposeStressSignal(Number("0312345678"), options);
     for (int i = 0; i < 23; ++i) {
         const auto at = static_cast<std::size_t>(i);
         EXPECT_EQ(crc->frame.data[at], clean->frame.data[at] ^ (i >= 21 ? 0xFF : 0x00)) << i;
@@ -140,7 +140,7 @@ TEST(CliSignal, InjectedErrorsChangeExactlyWhatTheySay)
     EXPECT_EQ(truncated->samples.size(), clean->samples.size() - 6 * 200);
 }
 
-TEST(CliSignal, MarkRunsAndSilencesAreAsAsked)
+TEST(StressSignal, MarkRunsAndSilencesAreAsAsked)
 {
     SignalOptions options;
     options.leadMarks = 10;
@@ -148,7 +148,7 @@ TEST(CliSignal, MarkRunsAndSilencesAreAsAsked)
     options.silenceMs = 5;
     options.rate = 48000;
     options.waveform = Waveform::Sine;
-    const auto signal = ComposeCliSignal(Number("1"), options);
+    const auto signal = ComposeStressSignal(Number("1"), options);
     EXPECT_EQ(signal->samples.size(), 2u * 240 + (10 + 14 * 10) * 40);
     EXPECT_TRUE(std::all_of(signal->samples.begin(), signal->samples.begin() + 240, [](auto s) { return s == 0; }));
 }
@@ -169,13 +169,13 @@ TEST_P(JclipReceives, TheStressSignal)
     options.waveform = GetParam().waveform;
     options.noiseSnrDb = GetParam().snr;
     options.seed = 3;
-    const auto signal = ComposeCliSignal(Number("0312345678"), options);
+    const auto signal = ComposeStressSignal(Number("0312345678"), options);
     const auto received = test::JclipReceive(test::ResampleTo8k(signal->samples, signal->rate));
     EXPECT_EQ(received.nMessages, 1);
     EXPECT_EQ(received.text, "0312345678");
 
     options.corruption = Corruption::Crc;
-    const auto corrupt = ComposeCliSignal(Number("0312345678"), options);
+    const auto corrupt = ComposeStressSignal(Number("0312345678"), options);
     EXPECT_EQ(test::JclipReceive(test::ResampleTo8k(corrupt->samples, corrupt->rate)).nMessages, 0);
 }
 
@@ -197,4 +197,4 @@ INSTANTIATE_TEST_SUITE_P(RatesAndWaveforms, JclipReceives, testing::ValuesIn(Rec
                          });
 
 }  // namespace
-}  // namespace corvane::cli
+}  // namespace corvane::stress

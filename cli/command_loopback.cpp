@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+// corvane-cli loopback: play while recording, and check the frame, level and tones received.
+#include "commands.h"
+
+#include "audio/capture.h"
+#include "frame_report.h"
+#include "player.h"
+#include "receive/frame_reader.h"
+#include "signal_request.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace corvane::cli {
+
+namespace {
+
+// The mark and space frequencies in samples: the medians of the half-periods between zero
+// crossings (interpolated between samples) below and above the tones' midpoint.
+std::pair<double, double> ToneFrequencies(const std::vector<float>& samples, int rate, const FskTones& tones)
+{
+    const double midpoint = (tones.markHz + tones.spaceHz) / 2;
+    std::vector<double> marks;
+    std::vector<double> spaces;
+    double lastCrossing = -1;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if ((samples[i - 1] < 0) == (samples[i] < 0))
+            continue;
+        const double crossing = static_cast<double>(i - 1) + samples[i - 1] / (samples[i - 1] - samples[i]);
+        if (lastCrossing >= 0) {
+            const double hz = rate / (2 * (crossing - lastCrossing));
+            (hz < midpoint ? marks : spaces).push_back(hz);
+        }
+        lastCrossing = crossing;
+    }
+    const auto median = [](std::vector<double>& values) {
+        if (values.empty())
+            return 0.0;
+        std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+        return values[values.size() / 2];
+    };
+    return {median(marks), median(spaces)};
+}
+
+}  // namespace
+
+int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
+{
+    const SignalOptionSet set;
+    set.AddTo(parser, true);
+    const QCommandLineOption volume = VolumeOption();
+    const QCommandLineOption extra("extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS");
+    parser.addOptions({volume, extra});
+    if (auto status = ParseOrExit(parser, arguments,
+                                      Tr("Plays the signal while recording the default input, and checks the frame, level and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"), 0))
+        return *status;
+    RequestedSignal requested;
+    int nVolume = 30;
+    double extraSeconds = 1;
+    if (auto failure = ReadSignal(parser, set, requested))
+        return Finish(failure);
+    const StressSignal& signal = requested.signal;
+    if (auto failure = ReadVolume(parser, volume, nVolume))
+        return Finish(failure);
+    if (parser.isSet(extra)) {
+        if (auto failure = ParseNumber(parser.value(extra), 0, 60, "extra-seconds", extraSeconds))
+            return Finish(failure);
+    }
+    Player player;
+    if (auto failure = player.Open(nVolume))
+        return Finish(failure);
+
+    std::vector<std::int16_t> samples;
+    Status recorded;
+    const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
+    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples); });
+    const std::optional<Failure> played = player.Play(signal);
+    recorder.join();
+    if (played)
+        return Finish(played);
+    if (!recorded.IsOk())
+        return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
+
+    const Recording recording = FromSamples(samples, signal.rate);
+    const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
+    const std::vector<std::uint8_t> sent(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
+    const bool bPass = std::any_of(frames.begin(), frames.end(),
+                                   [&](const DecodedFrame& frame) { return frame.IsValid() && frame.bytes == sent; });
+    // Level and tones over the part of the recording that holds the signal.
+    float peak = 0;
+    for (const float sample : recording.samples)
+        peak = std::max(peak, std::abs(sample));
+    const auto loud = [peak](float sample) { return std::abs(sample) > peak / 10; };
+    const auto first = std::find_if(recording.samples.begin(), recording.samples.end(), loud);
+    const auto last = std::find_if(recording.samples.rbegin(), recording.samples.rend(), loud).base();
+    const auto [markHz, spaceHz] = ToneFrequencies(std::vector<float>(first, std::max(first, last)), signal.rate, {});
+    const double levelDb = peak > 0 ? 20 * std::log10(peak) : -120.0;
+    PrintOut((bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
+             Tr("level %1 dBFS, mark %2 Hz, space %3 Hz")
+                 .arg(levelDb, 0, 'f', 1)
+                 .arg(markHz, 0, 'f', 0)
+                 .arg(spaceHz, 0, 'f', 0) + "\n");
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        PrintOut(FrameText(static_cast<int>(i) + 1, frames[i]));
+    if (!bPass)
+        PrintError(Tr("the frame sent was not received whole"));
+    return bPass ? 0 : kExitFailed;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// The request and the signal options of the commands that send a signal: frame, save, play,
+// batch and loopback; the signal as JSON and as the bytes written.
+#pragma once
+
+#include "cli_common.h"
+#include "request/request_checks.h"
+#include "stress/stress_signal.h"
+
+#include <QCommandLineOption>
+#include <QJsonObject>
+
+#include <cstdint>
+#include <vector>
+
+namespace corvane::cli {
+
+using stress::Corruption;
+using stress::SignalOptions;
+using stress::StressSignal;
+using stress::Waveform;
+
+// The options of every command that sends a signal.
+struct SignalOptionSet {
+    QCommandLineOption number{"number", Tr("The caller's number, 1 to 20 bytes in code page 932."), "N"};
+    QCommandLineOption reason{"reason", Tr("Why the number is withheld: P, O, C or S."), "P"};
+    QCommandLineOption amplitude{"amplitude", Tr("Waveform amplitude in percent: 10, 20, ..., 100 (default 20)."), "PERCENT"};
+    QCommandLineOption level{"level-dbfs", Tr("Peak level in dBFS, -90 to 0, instead of --amplitude."), "DB"};
+    QCommandLineOption waveform{"waveform", Tr("square (default, the dialog's) or sine (phase-continuous)."), "KIND"};
+    QCommandLineOption markHz{"mark-hz", Tr("Sine mark frequency in Hz (default 1300)."), "HZ"};
+    QCommandLineOption spaceHz{"space-hz", Tr("Sine space frequency in Hz (default 2100)."), "HZ"};
+    QCommandLineOption baud{"baud", Tr("Sine bit rate, 300 to 4800 (default 1200)."), "BAUD"};
+    QCommandLineOption rate{"rate", Tr("Sample rate: 8000, 16000, 24000 (default), 44100 or 48000."), "HZ"};
+    QCommandLineOption noise{"noise-snr", Tr("Add white noise at this signal-to-noise ratio in dB (-20 to 100)."), "DB"};
+    QCommandLineOption seed{"seed", Tr("Seed of the noise (default 1)."), "N"};
+    QCommandLineOption leadMarks{"lead-marks", Tr("Mark bits before the frame, 0 to 10000 (default 80)."), "N"};
+    QCommandLineOption trailMarks{"trail-marks", Tr("Mark bits after the frame, 0 to 10000 (default 40)."), "N"};
+    QCommandLineOption silence{"silence-ms", Tr("Silence at each end in ms, 0 to 60000 (default 200)."), "MS"};
+    QCommandLineOption corrupt{"corrupt", Tr("Inject an error: crc, parity:K or truncate:K (K a frame byte, from 1)."), "WHAT"};
+    QCommandLineOption param{"param", Tr("A further parameter TYPE:TEXT after the first (repeatable; TYPE 0 to 255, 0x.. for hex)."), "TYPE:TEXT"};
+
+    void AddTo(QCommandLineParser& parser, bool bRequest) const
+    {
+        if (bRequest)
+            parser.addOptions({number, reason});
+        parser.addOptions({amplitude, level, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks,
+                           silence, corrupt, param});
+    }
+};
+
+// Sets options from the parser; the first failure found, if any.
+std::optional<Failure> ReadSignalOptions(const QCommandLineParser& parser, const SignalOptionSet& set,
+                                         SignalOptions& options);
+
+// Why the dialog would refuse a request, in the language of the messages.
+QString ProblemText(RequestProblem problem);
+
+// Reads the request of --number or --reason (exactly one of them given).
+std::optional<Failure> ReadRequest(const QString& number, bool bNumber, const QString& reason, bool bReason,
+                                   NotificationRequest& request);
+
+// Composes request under options, or says why it cannot be.
+std::optional<Failure> Compose(const NotificationRequest& request, const SignalOptions& options, StressSignal& signal);
+
+// The request and signal that the command line asks for.
+struct RequestedSignal {
+    NotificationRequest request;
+    SignalOptions options;
+    StressSignal signal;
+};
+
+// Reads the request and the signal options, and composes the signal.
+std::optional<Failure> ReadSignal(const QCommandLineParser& parser, const SignalOptionSet& set,
+                                  RequestedSignal& requested);
+
+// The request, frame, check and options as JSON.
+QJsonObject SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal);
+
+// The signal as a WAVE file, or as bare 16-bit little-endian samples.
+std::vector<std::uint8_t> OutputBytes(const StressSignal& signal, bool bRaw);
+
+// Writes bytes to path by the safe save, or to standard output for "-".
+std::optional<Failure> WriteOutput(const QString& path, const std::vector<std::uint8_t>& bytes);
+
+// The --volume option, and its value (default 30).
+QCommandLineOption VolumeOption();
+std::optional<Failure> ReadVolume(const QCommandLineParser& parser, const QCommandLineOption& option, int& volume);
+
+}  // namespace corvane::cli

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: MIT
+// corvane-cli under faults a test bench meets: full disks and size limits, a standard output
+// that cannot be written, stray arguments, and batch lines that would lose or misplace a file.
+#include "cli_run.h"
+#include "support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+namespace corvane {
+namespace {
+
+using test::CliRun;
+using test::RunCli;
+using test::TempDir;
+
+TEST(Conventions, HelpNamesTheProgramAndOffersNoQtOptions)
+{
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"--help"}, {"frame", "--help"}, {"decode", "--help"}, {"batch", "--help"}}) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.status, 0) << arguments[0];
+        EXPECT_EQ(run.out.rfind("Usage: corvane-cli ", 0), 0u) << run.out;
+        EXPECT_EQ(run.out.find("--help-all"), std::string::npos) << run.out;
+        if (arguments.size() == 2) {
+            EXPECT_NE(run.out.find("Example: corvane-cli " + arguments[0]), std::string::npos) << run.out;
+        }
+    }
+}
+
+TEST(Conventions, ExtraArgumentsAreBadUsage)
+{
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"frame", "--number", "1", "stray"},
+                                               {"save", "--reason", "P", "-o", "-", "stray"},
+                                               {"decode", "a.wav", "b.wav"},
+                                               {"batch", "-", "--dir", ".", "stray"}}) {
+        const CliRun run = RunCli(arguments);
+        EXPECT_EQ(run.status, 2) << arguments.back();
+        EXPECT_NE(run.err.find("Unexpected argument \"" + arguments.back()),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
+TEST(Conventions, NumbersAreDecimalOnTheCommandLineAndInBatchLines)
+{
+    // 050 is fifty, not octal forty: the same frame and samples either way it is given.
+    const CliRun fifty = RunCli({"save", "--number", "1", "--amplitude", "50", "-o", "-"});
+    const CliRun leadingZero = RunCli({"save", "--number", "1", "--amplitude", "050", "-o", "-"});
+    ASSERT_EQ(fifty.status, 0);
+    EXPECT_EQ(leadingZero.status, 0) << leadingZero.err;
+    EXPECT_EQ(leadingZero.out, fifty.out);
+    EXPECT_EQ(RunCli({"frame", "--number", "1", "--amplitude", "080"}).status, 0);
+    TempDir dir;
+    const CliRun batch = RunCli({"batch", "-", "--dir", dir.Path()}, {"LANG=C"}, "number 1 amplitude=050 name=x\n");
+    ASSERT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(test::ReadFile(dir.File("x.wav")), std::vector<std::uint8_t>(fifty.out.begin(), fifty.out.end()));
+}
+
+TEST(Faults, AStandardOutputThatCannotBeWrittenFailsTheCommand)
+{
+    TempDir dir;
+    RunCli({"save", "--number", "0312345678", "-o", dir.File("s.wav")});
+    for (const std::string& command : {std::string("exec %s frame --number 1 >/dev/full"),
+                                       std::string("exec %s frame --number 1 --json >/dev/full"),
+                                       std::string("exec %s decode --json ") + dir.File("s.wav") + " >/dev/full"}) {
+        char line[4096];
+        std::snprintf(line, sizeof line, command.c_str(), CORVANE_CLI);
+        const int status = std::system(line);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << line << ": " << status;
+    }
+}
+
+TEST(Faults, AFileSizeLimitFailsTheSaveWithItsMessageAndTheBatchGoesOn)
+{
+    TempDir dir;
+    char line[4096];
+    std::snprintf(line, sizeof line,
+                  "ulimit -f 16; printf 'number 1 name=a\\nnumber 2 name=b\\n' | LANG=C %s batch - --dir %s >/dev/null 2>%s; echo $?",
+                  CORVANE_CLI, dir.Path().c_str(), dir.File("err").c_str());
+    std::FILE* pShell = popen(line, "r");
+    ASSERT_NE(pShell, nullptr);
+    char status[16] = {};
+    std::fgets(status, sizeof status, pShell);
+    pclose(pShell);
+    EXPECT_STREQ(status, "1\n");
+    const std::vector<std::uint8_t> err = test::ReadFile(dir.File("err"));
+    const std::string message(err.begin(), err.end());
+    EXPECT_NE(message.find("line 1:"), std::string::npos) << message;
+    EXPECT_NE(message.find("line 2:"), std::string::npos) << message;  // the batch went on
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.wav")));
+}
+
+TEST(Batch, LinesSplitOnTabsAndRefuseControlCharactersSlashesAndRepeats)
+{
+    TempDir dir;
+    const std::string lines = std::string("number\t0312345678\tname=tab\n") +  // 1: tabs separate
+                              "number 03/12\n" +                                  // 2: no subfolder
+                              std::string("number 1 name=a\0b\n", 18) +          // 3: a NUL
+                              "reason P name=tab\n";                              // 4: tab.wav again
+    const CliRun run = RunCli({"batch", "-", "--dir", dir.Path()}, {"LANG=C"}, lines);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("tab.wav")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("number_03_12.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("number_03")));
+    EXPECT_NE(run.err.find("line 3: the line holds a control character (0x00)"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("line 4: tab.wav was written by an earlier line"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("2 written, 2 failed"), std::string::npos) << run.out;
+    // The file of line 1 is still the number's, not the reason's.
+    const CliRun number = RunCli({"save", "--number", "0312345678", "-o", "-"});
+    EXPECT_EQ(test::ReadFile(dir.File("tab.wav")), std::vector<std::uint8_t>(number.out.begin(), number.out.end()));
+}
+
+TEST(Batch, AMissingFolderIsBadUsageBeforeAnyLine)
+{
+    TempDir dir;
+    const CliRun run = RunCli({"batch", "-", "--dir", dir.File("missing")}, {"LANG=C"}, "number 1\nnumber 2\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "corvane-cli: The folder " + dir.File("missing") + " does not exist.\n");
+}
+
+TEST(DecodeText, BytesThatAreNotPrintableAreShownAsHex)
+{
+    TempDir dir;
+    ASSERT_EQ(RunCli({"save", "--reason", "P", "--param", "0x01:a\x1b[2Jb", "-o", dir.File("c.wav")}).status, 0);
+    const CliRun run = RunCli({"decode", dir.File("c.wav")});
+    EXPECT_NE(run.out.find("a\\x1B[2Jb"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+// corvane-cli run as a separate process, as a script runs it.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+struct CliRun {
+    int status = -1;  // the exit status, or -1 when it did not exit by itself within the limit
+    std::string out;
+    std::string err;
+};
+
+// Runs corvane-cli with arguments, environment additions and standard input, sending it SIGINT
+// after interruptAfter when that is positive; at most 30 s.
+CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
+              const std::string& input = {},
+              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0));
+
+}  // namespace corvane::test
