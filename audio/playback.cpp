@@ -34,7 +34,7 @@ constexpr unsigned kDeviceLatencyUs = 80000;
 // Samples written at a time: a volume change or a reset is heard within one of these.
 constexpr int kChunkFrames = kSampleRate / 100;
 // How long ClosePlayback waits for a play to end before leaving it to end by itself.
-constexpr auto kCloseWait = 500ms;
+constexpr auto kCloseWait = 300ms;
 // How long opening the device may take before it counts as not responding.
 constexpr auto kProbeWait = 2s;
 
@@ -52,6 +52,7 @@ struct PlaySession {
     unsigned rate = kSampleRate;
     DoneTarget doneTarget;
     std::atomic<bool> bAbort{false};
+    std::atomic<bool> bStalled{false};  // the watchdog gave up on the device
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -183,6 +184,7 @@ void RunWatchdog(std::shared_ptr<PlaySession> session, std::chrono::steady_clock
     if (session->changed.wait_for(lock, allowed, [&] { return session->bNotified; }))
         return;
     lock.unlock();
+    session->bStalled = true;
     session->bAbort = true;
     Notify(*session, Status::Failure("音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
                                      "もう一度再生してください。",
@@ -250,7 +252,7 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
     {
         std::lock_guard lock(g_playback.deviceMutex);
         ++g_playback.nOpening;
-        g_playback.deviceError = Status::Failure("音声出力デバイスを確かめています。", "The sound output is being checked.");
+        g_playback.deviceError = Status();
     }
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
@@ -372,7 +374,9 @@ void ClosePlayback()
         session->bAbort = true;
         {
             std::unique_lock lock(session->mutex);
-            if (!session->changed.wait_for(lock, kCloseWait, [&] { return session->bFinished; }))
+            // A device the watchdog gave up on has had its time: it is not waited for again.
+            const auto wait = session->bStalled ? std::chrono::milliseconds(0) : kCloseWait;
+            if (!session->changed.wait_for(lock, wait, [&] { return session->bFinished; }))
                 g_bLeftStuck = true;
         }
         // A player stuck in the device is left to end by itself; the reset's notice is given here.

@@ -39,9 +39,10 @@ Status OpenPlayback(DoneTarget doneTarget);
 // dialog's thread.
 using DeviceTarget = std::function<void(const Status& device)>;
 
-// Allocates the buffer as OpenPlayback does, but leaves the device unchecked: until
-// CheckPlaybackDevice has reported, PlaySignal fails as it does without a device. For a window
-// that shows itself first and checks the device afterwards. Call once, then ClosePlayback once.
+// Allocates the buffer as OpenPlayback does, but leaves the device unchecked: each play's own
+// opening of the device reports one that does not open, through its completion notice. For a
+// window that shows itself first and checks the device afterwards, and for a command whose
+// one-shot device must be opened only once. Call once, then ClosePlayback once.
 Status OpenPlaybackUnchecked(DoneTarget doneTarget);
 
 // Checks the device, after OpenPlaybackUnchecked, on a thread of its own, and reports to

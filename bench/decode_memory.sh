@@ -8,7 +8,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$cli" save --number 0312345678 -o "$work/signal.wav"
 for seconds in 1 100 1000; do
-    sox "$work/signal.wav" "$work/$seconds.wav" pad 0 "$seconds" trim 0 "$seconds"
+    sox -n -r 24000 -b 16 -c 1 "$work/silence.wav" trim 0 "$seconds"
+    sox "$work/signal.wav" "$work/silence.wav" "$work/$seconds.wav" trim 0 "$seconds"
     kib=$( { /usr/bin/time -f '%M' "$cli" decode "$work/$seconds.wav" >/dev/null; } 2>&1 | tail -n 1)
     awk -v kib="$kib" -v s="$seconds" 'BEGIN {
         printf "corvane-cli decode, %d s recording, peak memory: %.1f MiB (target 32.0 MiB)%s\n",

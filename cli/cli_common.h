@@ -19,7 +19,6 @@ namespace corvane::cli {
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNoFrame = 3;
-inline constexpr int kExitInterrupted = 130;
 
 // pszText in the language of the messages: Japanese under a Japanese locale, else English.
 QString Tr(const char* pszText);

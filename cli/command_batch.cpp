@@ -109,7 +109,7 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
     int nFailed = 0;
     int lineNumber = 0;
     QSet<QString> written;  // the files of earlier lines, none of which a later line may replace
-    while (!g_bInterrupted) {
+    while (g_nInterruptSignal == 0) {
         // Standard input is a pipe as often as a file: a line is read when it comes, and only
         // an empty read is the end.
         const QByteArray bytes = input.readLine();
@@ -148,7 +148,7 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
             else if (!(failure = WriteOutput(path, OutputBytes(signal, false))))
                 written.insert(path);
         }
-        if (failure && failure->status == kExitInterrupted)
+        if (failure && g_nInterruptSignal != 0)
             return Finish(failure);
         if (failure) {
             PrintError(Tr("line %1: %2").arg(lineNumber).arg(failure->message));
@@ -157,8 +157,8 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
             ++nDone;
         }
     }
-    if (g_bInterrupted)
-        return Finish(Failure{kExitInterrupted, Tr("Interrupted.")});
+    if (g_nInterruptSignal != 0)
+        return Finish(Failure{InterruptedStatus(), Tr("Interrupted.")});
     PrintOut((parser.isSet(play) ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"))
                  .arg(nDone)
                  .arg(nFailed) + "\n");

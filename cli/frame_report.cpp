@@ -11,6 +11,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace corvane::cli {
@@ -131,19 +132,33 @@ QString FrameText(int index, const DecodedFrame& frame)
     return text;
 }
 
-int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson)
+void FrameReporter::Report(const std::vector<DecodedFrame>& frames)
 {
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        PrintOut(bJson ? QString::fromUtf8(QJsonDocument(FrameJson(index, frames[i])).toJson(QJsonDocument::Compact)) + "\n"
-                       : FrameText(index, frames[i]));
+    for (const DecodedFrame& frame : frames) {
+        ++m_nFrames;
+        m_bAllValid = m_bAllValid && frame.IsValid();
+        PrintOut(m_bJson ? QString::fromUtf8(QJsonDocument(FrameJson(m_nFrames, frame)).toJson(QJsonDocument::Compact)) + "\n"
+                         : FrameText(m_nFrames, frame));
     }
-    if (frames.empty()) {
+    // A reader at the other end of a pipe sees each frame when it is found, not at the end.
+    if (!frames.empty())
+        std::fflush(stdout);
+}
+
+int FrameReporter::Finish() const
+{
+    if (m_nFrames == 0) {
         PrintError(Tr("No frame found."));
         return kExitNoFrame;
     }
-    const bool bAllValid = std::all_of(frames.begin(), frames.end(), [](const DecodedFrame& frame) { return frame.IsValid(); });
-    return bAllValid ? 0 : kExitFailed;
+    return m_bAllValid ? 0 : kExitFailed;
+}
+
+int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson)
+{
+    FrameReporter reporter(bJson);
+    reporter.Report(frames);
+    return reporter.Finish();
 }
 
 }  // namespace corvane::cli

@@ -13,7 +13,22 @@ namespace corvane::cli {
 // One frame as the decode command prints it: where it starts, each field and every fault.
 QString FrameText(int index, const DecodedFrame& frame);
 
-// Prints frames and returns the status: 0 all valid, 1 a frame has faults, 3 none found.
+// Prints frames as they are found, numbered from 1, as text or as one JSON object a line.
+class FrameReporter {
+public:
+    explicit FrameReporter(bool bJson) : m_bJson(bJson) {}
+    // Prints frames, and flushes standard output when there were any.
+    void Report(const std::vector<DecodedFrame>& frames);
+    // The exit status: 0 all valid, 1 a frame has faults, 3 none found (said on standard error).
+    int Finish() const;
+
+private:
+    bool m_bJson;
+    int m_nFrames = 0;
+    bool m_bAllValid = true;
+};
+
+// Prints frames and returns the status, as FrameReporter does.
 int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson);
 
 }  // namespace corvane::cli

@@ -7,22 +7,27 @@
 
 namespace corvane::cli {
 
-volatile std::sig_atomic_t g_bInterrupted = 0;
+volatile std::sig_atomic_t g_nInterruptSignal = 0;
 
 namespace {
 
-void OnInterrupt(int)
+void OnInterrupt(int signal)
 {
-    g_bInterrupted = 1;
+    g_nInterruptSignal = signal;
 }
 
 }  // namespace
 
+int InterruptedStatus()
+{
+    return 128 + g_nInterruptSignal;
+}
+
 std::optional<Failure> Player::Open(int volume)
 {
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-    const Status status = OpenPlayback([this](long, const Status& outcome) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, OnInterrupt);
+    const Status status = OpenPlaybackUnchecked([this](long, const Status& outcome) {
         std::lock_guard lock(m_mutex);
         m_outcome = outcome;
         m_bDone = true;
@@ -52,8 +57,8 @@ std::optional<Failure> Player::Play(const stress::StressSignal& signal)
         return Failure{kExitFailed, StatusText(started)};
     std::unique_lock lock(m_mutex);
     while (!m_done.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_bDone; })) {
-        if (g_bInterrupted)
-            return Failure{kExitInterrupted, Tr("Interrupted.")};
+        if (g_nInterruptSignal != 0)
+            return Failure{InterruptedStatus(), Tr("Interrupted.")};
     }
     if (!m_outcome.IsOk())
         return Failure{kExitFailed, StatusText(m_outcome)};

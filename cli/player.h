@@ -12,13 +12,18 @@
 
 namespace corvane::cli {
 
-// Set by SIGINT or SIGTERM once a Player has opened the device.
-extern volatile std::sig_atomic_t g_bInterrupted;
+// The signal (SIGINT, SIGTERM or SIGHUP) that ended the command once a Player has opened the
+// device, else 0.
+extern volatile std::sig_atomic_t g_nInterruptSignal;
+
+// The exit status for an interruption by g_nInterruptSignal: 128 and the signal's number.
+int InterruptedStatus();
 
 class Player {
 public:
-    // Opens the default output at volume (0 to 100); from then on Ctrl-C stops the sound at
-    // once, and the command ends with 130.
+    // Takes the default output at volume (0 to 100), opened by each play itself, so that a
+    // reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM and SIGHUP
+    // stop the sound at once, and the command ends with 130, 143 or 129.
     std::optional<Failure> Open(int volume);
     ~Player();
     // Plays signal and returns when it has been played; a failure if it did not go out whole.

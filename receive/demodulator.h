@@ -6,6 +6,8 @@
 #include "wave_reader.h"
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace corvane {
@@ -23,8 +25,33 @@ struct ReceivedBit {
     double seconds = 0;
 };
 
-// Returns the bits the receiver finds in recording, which is converted to 8000 samples per
-// second first (libsoxr). Tones down to about -50 dBFS are received; silence gives no bits.
+// The receiver over a recording that comes in pieces: each piece is converted to 8000 samples
+// per second (libsoxr) and demodulated (spandsp's FSK receiver) as it comes, so memory stays
+// bounded however long the recording. Tones down to about -50 dBFS are received; silence gives
+// no bits. The bits are the same however the recording is cut into pieces.
+class Demodulator {
+public:
+    // For samples at rate (8000 to 96000 per second).
+    Demodulator(int rate, const FskTones& tones);
+    ~Demodulator();
+    Demodulator(const Demodulator&) = delete;
+    Demodulator& operator=(const Demodulator&) = delete;
+
+    // Takes the next samples (full-scale fractions); returns the bits received so far.
+    std::vector<ReceivedBit> Feed(std::span<const float> samples);
+    // Ends the recording; returns the last bits. Feed no more after it.
+    std::vector<ReceivedBit> Finish();
+
+    struct State;
+
+private:
+    std::vector<ReceivedBit> Take(std::span<const float> samples, bool bLast);
+    void Receive(bool bAll);
+
+    std::unique_ptr<State> m_pState;
+};
+
+// Returns the bits the receiver finds in the whole of recording.
 std::vector<ReceivedBit> Demodulate(const Recording& recording, const FskTones& tones);
 
 }  // namespace corvane

@@ -15,6 +15,7 @@ constexpr std::uint8_t kStx = 0x82;
 constexpr std::uint8_t kEtx = 0x03;
 constexpr int kMinMarkRun = 10;
 constexpr int kIdleMarks = 10;
+constexpr std::size_t kMaxFrameBytes = 255;
 
 class Reader {
 public:
@@ -128,28 +129,46 @@ DecodedFrame ReadFrame(const std::vector<std::uint8_t>& bytes)
     return frame;
 }
 
-std::vector<DecodedFrame> FindFrames(const std::vector<ReceivedBit>& bits)
+FrameFinder::FrameFinder() = default;
+
+std::vector<DecodedFrame> FrameFinder::Feed(std::span<const ReceivedBit> bits)
 {
+    m_pending.insert(m_pending.end(), bits.begin(), bits.end());
+    return Scan(false);
+}
+
+std::vector<DecodedFrame> FrameFinder::Finish()
+{
+    return Scan(true);
+}
+
+// Reads frames from the pending bits. A frame whose end has not come yet is left pending, unless
+// this is the last scan; so is the bit that could start one.
+std::vector<DecodedFrame> FrameFinder::Scan(bool bLast)
+{
+    const std::vector<ReceivedBit>& bits = m_pending;
     std::vector<DecodedFrame> frames;
-    int markRun = 0;
     std::size_t at = 0;
+    std::size_t kept = bits.size();  // where the pending bits start after this scan
     while (at < bits.size()) {
         if (bits[at].bCarrierStart)
-            markRun = 0;
-        if (bits[at].bMark || markRun < kMinMarkRun) {
-            markRun = bits[at].bMark ? markRun + 1 : 0;
+            m_nMarkRun = 0;
+        if (bits[at].bMark || m_nMarkRun < kMinMarkRun) {
+            m_nMarkRun = bits[at].bMark ? m_nMarkRun + 1 : 0;
             ++at;
             continue;
         }
         // A start bit after a mark run: characters until the line idles or framing fails.
+        const std::size_t start = at;
         const double seconds = bits[at].seconds;
-        const int leadMarks = markRun;
+        const int leadMarks = m_nMarkRun;
         std::vector<std::uint8_t> bytes;
         bool bFramingFault = false;
+        bool bEnded = false;  // by the line idling, a missing stop bit or the tones stopping
         int idle = 0;
-        while (at < bits.size() && idle < kIdleMarks) {
+        while (at < bits.size() && !bEnded) {
             if (bits[at].bMark) {
-                ++idle;
+                bEnded = ++idle >= kIdleMarks;
                 ++at;
                 continue;
             }
@@ -162,17 +181,26 @@ std::vector<DecodedFrame> FindFrames(const std::vector<ReceivedBit>& bits)
                 bInterrupted = bInterrupted || received.bCarrierStart;
                 byte = static_cast<std::uint8_t>(byte | (received.bMark ? 1u : 0u) << bit);
             }
-            if (bInterrupted || bits[at + 9].bCarrierStart)
+            if (bInterrupted || bits[at + 9].bCarrierStart) {
+                bEnded = true;
                 break;
+            }
             bytes.push_back(byte);
             at += 10;
             idle = 0;
             if (!bits[at - 1].bMark) {
                 bFramingFault = true;
-                break;
+                bEnded = true;
             }
+            // A frame has at most 255 bytes: past that it is noise, whose end need not be awaited.
+            bEnded = bEnded || bytes.size() > kMaxFrameBytes;
         }
-        markRun = idle;
+        if (!bEnded && !bLast) {
+            kept = start;
+            m_nMarkRun = leadMarks;
+            break;
+        }
+        m_nMarkRun = idle;
         if (bytes.size() < 2 || (bytes[0] != kDle && bytes[1] != kSoh))
             continue;
         DecodedFrame frame = ReadFrame(bytes);
@@ -183,6 +211,16 @@ std::vector<DecodedFrame> FindFrames(const std::vector<ReceivedBit>& bits)
         frame.markRun = leadMarks;
         frames.push_back(std::move(frame));
     }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(std::min(kept, at)));
+    return frames;
+}
+
+std::vector<DecodedFrame> FindFrames(const std::vector<ReceivedBit>& bits)
+{
+    FrameFinder finder;
+    std::vector<DecodedFrame> frames = finder.Feed(bits);
+    std::vector<DecodedFrame> last = finder.Finish();
+    frames.insert(frames.end(), std::make_move_iterator(last.begin()), std::make_move_iterator(last.end()));
     return frames;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -56,8 +57,26 @@ DecodedFrame ReadFrame(const std::vector<std::uint8_t>& bytes);
 
 // Finds every frame in bits: a run of at least 10 marks, then characters of a start bit, eight
 // data bits (least significant first) and a stop bit, until 10 marks pass without a character,
-// a stop bit is missing or the tones stop. Byte streams that do not begin like a frame (DLE or
-// SOH in their place) are taken for noise.
+// a stop bit is missing, the tones stop or the frame passes 255 bytes. Byte streams that do not
+// begin like a frame (DLE or SOH in their place) are taken for noise.
 std::vector<DecodedFrame> FindFrames(const std::vector<ReceivedBit>& bits);
+
+// FindFrames over bits that come in pieces: each frame is given as soon as its end has been
+// received, and only the bits of a frame not yet ended are kept. The frames are the same however
+// the bits are cut into pieces.
+class FrameFinder {
+public:
+    FrameFinder();
+    // Takes the next bits; returns the frames they end.
+    std::vector<DecodedFrame> Feed(std::span<const ReceivedBit> bits);
+    // Ends the bits; returns a frame they leave open, if any.
+    std::vector<DecodedFrame> Finish();
+
+private:
+    std::vector<DecodedFrame> Scan(bool bLast);
+
+    std::vector<ReceivedBit> m_pending;
+    int m_nMarkRun = 0;
+};
 
 }  // namespace corvane

@@ -94,52 +94,82 @@ Recording FromSamples(std::span<const std::int16_t> samples, int rate)
     return recording;
 }
 
-std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
+std::optional<WaveLayout> ReadWaveHeader(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
 {
-    problem = WaveProblem::NotWave;
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+    problem = WaveProblem::None;
+    if (bytes.size() < 12)
         return std::nullopt;
-    std::uint16_t format = 0;
-    int channels = 0;
-    int bits = 0;
-    int rate = 0;
+    problem = WaveProblem::NotWave;
+    if (std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    WaveLayout layout;
     std::size_t at = 12;
     while (at + 8 <= bytes.size()) {
         const std::uint32_t size = Le(bytes, at + 4, 4);
         const std::size_t body = at + 8;
         const std::size_t available = std::min<std::size_t>(size, bytes.size() - body);
+        if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && available < std::min<std::size_t>(size, 26)) {
+            problem = WaveProblem::None;  // the format block is not all here yet
+            return std::nullopt;
+        }
         if (std::memcmp(bytes.data() + at, "fmt ", 4) == 0 && available >= 16) {
-            format = static_cast<std::uint16_t>(Le(bytes, body, 2));
-            channels = static_cast<int>(Le(bytes, body + 2, 2));
-            rate = static_cast<int>(Le(bytes, body + 4, 4));
-            bits = static_cast<int>(Le(bytes, body + 14, 2));
-            if (format == kExtensible && available >= 26)
-                format = static_cast<std::uint16_t>(Le(bytes, body + 24, 2));  // the sub-format's tag
+            layout.format = static_cast<std::uint16_t>(Le(bytes, body, 2));
+            layout.channels = static_cast<int>(Le(bytes, body + 2, 2));
+            layout.rate = static_cast<int>(Le(bytes, body + 4, 4));
+            layout.bits = static_cast<int>(Le(bytes, body + 14, 2));
+            if (layout.format == kExtensible && available >= 26)
+                layout.format = static_cast<std::uint16_t>(Le(bytes, body + 24, 2));  // the sub-format's tag
         } else if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
-            if (format == 0)
+            if (layout.format == 0)
                 return std::nullopt;
-            if (!Supported(format, bits) || rate < 8000 || rate > 96000 || channels < 1) {
+            if (!Supported(layout.format, layout.bits) || layout.rate < 8000 || layout.rate > 96000 ||
+                layout.channels < 1) {
                 problem = WaveProblem::UnsupportedFormat;
                 return std::nullopt;
             }
-            if (channel < 1 || channel > channels) {
+            if (channel < 1 || channel > layout.channels) {
                 problem = WaveProblem::NoSuchChannel;
                 return std::nullopt;
             }
-            const std::size_t frameBytes = static_cast<std::size_t>(channels) * static_cast<std::size_t>(bits / 8);
-            Recording recording;
-            recording.rate = rate;
-            recording.samples.reserve(available / frameBytes);
-            const std::size_t offset = static_cast<std::size_t>(channel - 1) * static_cast<std::size_t>(bits / 8);
-            for (std::size_t frame = body; frame + frameBytes <= body + available; frame += frameBytes)
-                recording.samples.push_back(Sample(bytes, frame + offset, format, bits));
-            problem = recording.samples.empty() ? WaveProblem::NoData : WaveProblem::None;
-            return recording.samples.empty() ? std::nullopt : std::optional(std::move(recording));
+            layout.dataOffset = body;
+            // A recorder that streams does not know the length: 0 or all ones, read to the end.
+            layout.dataBytes = size == 0 || size == 0xFFFFFFFFu ? std::nullopt : std::optional<std::uint64_t>(size);
+            problem = WaveProblem::None;
+            return layout;
         }
         at = body + size + (size & 1);  // chunks are padded to even sizes
     }
-    problem = format == 0 ? WaveProblem::NotWave : WaveProblem::NoData;
+    problem = WaveProblem::None;  // the data chunk has not come yet
     return std::nullopt;
+}
+
+void ConvertWaveSamples(const WaveLayout& layout, int channel, std::span<const std::uint8_t> bytes,
+                        std::vector<float>& samples)
+{
+    const std::size_t frameBytes = layout.FrameBytes();
+    const std::size_t offset = static_cast<std::size_t>(channel - 1) * static_cast<std::size_t>(layout.bits / 8);
+    for (std::size_t frame = 0; frame + frameBytes <= bytes.size(); frame += frameBytes)
+        samples.push_back(Sample(bytes, frame + offset, layout.format, layout.bits));
+}
+
+std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
+{
+    const std::optional<WaveLayout> layout = ReadWaveHeader(bytes, channel, problem);
+    if (!layout) {
+        if (problem == WaveProblem::None)  // everything there is, and no data chunk in it
+            problem = bytes.size() >= 12 && std::memcmp(bytes.data() + 12, "fmt ", 4) == 0 ? WaveProblem::NoData
+                                                                                              : WaveProblem::NotWave;
+        return std::nullopt;
+    }
+    std::span<const std::uint8_t> data = bytes.subspan(layout->dataOffset);
+    if (layout->dataBytes && *layout->dataBytes < data.size())
+        data = data.first(static_cast<std::size_t>(*layout->dataBytes));
+    Recording recording;
+    recording.rate = layout->rate;
+    recording.samples.reserve(data.size() / layout->FrameBytes());
+    ConvertWaveSamples(*layout, channel, data, recording.samples);
+    problem = recording.samples.empty() ? WaveProblem::NoData : WaveProblem::None;
+    return recording.samples.empty() ? std::nullopt : std::optional(std::move(recording));
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // corvane-cli under faults a test bench meets: full disks and size limits, a standard output
 // that cannot be written, stray arguments, and batch lines that would lose or misplace a file.
 #include "cli_run.h"
+#include "support/alsa_test_config.h"
 #include "support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace corvane {
 namespace {
@@ -134,6 +141,114 @@ TEST(DecodeText, BytesThatAreNotPrintableAreShownAsHex)
     const CliRun run = RunCli({"decode", dir.File("c.wav")});
     EXPECT_NE(run.out.find("a\\x1B[2Jb"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
+TEST(DecodeText, AnEndlessInputIsDecodedAsItComes)
+{
+    // A recorder's pipe that never closes: the frame must be out before the input ends.
+    TempDir dir;
+    ASSERT_EQ(RunCli({"save", "--number", "0312345678", "-o", dir.File("s.wav")}).status, 0);
+    char line[4096];
+    std::snprintf(line, sizeof line, "(cat %s; exec cat /dev/zero) | timeout 3 %s decode - | head -n 1",
+                  dir.File("s.wav").c_str(), CORVANE_CLI);
+    std::FILE* pShell = popen(line, "r");
+    ASSERT_NE(pShell, nullptr);
+    char first[256] = {};
+    std::fgets(first, sizeof first, pShell);
+    pclose(pShell);
+    EXPECT_STREQ(first, "frame 1 at 0.267 s after 80 mark bits: valid\n");
+}
+
+// A pipe as the sound device (a file device of the test's own ALSA configuration), with a reader
+// that opens it and then never reads, or no reader at all.
+class PipeDevice {
+public:
+    explicit PipeDevice(bool bReader) : m_alsa(test::kCaptureDevice)
+    {
+        mkfifo(Path().c_str(), 0600);
+        if (bReader) {
+            m_reader = open(Path().c_str(), O_RDONLY | O_NONBLOCK);
+            fcntl(m_reader, F_SETPIPE_SZ, 4096);  // full after the first 4 KiB of samples
+        }
+    }
+    ~PipeDevice()
+    {
+        if (m_reader >= 0)
+            close(m_reader);
+    }
+    std::string Path() const { return m_dir.File("device"); }
+    std::vector<std::string> Environment() const { return {"LANG=C", "AUDIO_CAPTURE_FILE=" + Path()}; }
+
+private:
+    test::TestAlsaConfig m_alsa;
+    TempDir m_dir;
+    int m_reader = -1;
+};
+
+struct Interruption {
+    const char* label;
+    int signal;
+    bool bReader;  // false: the device does not even open
+};
+
+class Interrupted : public testing::TestWithParam<Interruption> {};
+
+TEST_P(Interrupted, EndsWithItsStatusWithinHalfASecond)
+{
+    const PipeDevice device(GetParam().bReader);
+    constexpr auto kAfter = std::chrono::milliseconds(300);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"play", "--reason", "C"}, device.Environment(), {}, kAfter, GetParam().signal);
+    EXPECT_EQ(run.status, 128 + GetParam().signal) << run.err;
+    EXPECT_NE(run.err.find("Interrupted."), std::string::npos) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kAfter + std::chrono::milliseconds(500));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SignalsAndDevices, Interrupted,
+    testing::Values(Interruption{"IntDuringOpen", SIGINT, false}, Interruption{"TermDuringOpen", SIGTERM, false},
+                    Interruption{"HupDuringOpen", SIGHUP, false}, Interruption{"IntDuringPlay", SIGINT, true},
+                    Interruption{"TermDuringPlay", SIGTERM, true}, Interruption{"HupDuringPlay", SIGHUP, true}),
+    [](const testing::TestParamInfo<Interruption>& param) { return std::string(param.param.label); });
+
+TEST(Device, AStalledPlayIsReportedAtItsLengthPlusTwoSeconds)
+{
+    const PipeDevice device(true);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"play", "--reason", "C"}, device.Environment());
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("The sound output does not respond."), std::string::npos) << run.err;
+    const auto bound = std::chrono::milliseconds(14800 * 1000 / 24000 + 2000);
+    EXPECT_GE(elapsed, bound);
+    // The bound itself, and the program's start and end: no wait on the device at exit.
+    EXPECT_LT(elapsed, bound + std::chrono::milliseconds(250));
+}
+
+TEST(Device, AOneShotReaderGetsTheWholeSignal)
+{
+    // A reader that takes one opening of the device to its end: the device is opened once a play.
+    const test::TestAlsaConfig alsa(test::kCaptureDevice);
+    TempDir dir;
+    const std::string fifo = dir.File("device");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] {
+        const int fd = open(fifo.c_str(), O_RDONLY);
+        char block[4096];
+        for (ssize_t n; (n = read(fd, block, sizeof block)) > 0;)
+            received.append(block, static_cast<std::size_t>(n));
+        close(fd);
+    });
+    const CliRun run = RunCli({"play", "--reason", "C", "--volume", "100"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + fifo});
+    // A program that never opened the device leaves the reader waiting: release it.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        close(writer);
+    reader.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    const CliRun raw = RunCli({"save", "--reason", "C", "--raw", "-o", "-"});
+    EXPECT_EQ(received, raw.out);
 }
 
 }  // namespace

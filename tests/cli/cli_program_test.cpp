@@ -286,7 +286,7 @@ TEST(Play, ADeviceThatDoesNotOpenIsReportedInTime)
     const auto start = std::chrono::steady_clock::now();
     const CliRun run = RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("fifo")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("The sound output \"default\" does not respond."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("The sound output does not respond."), std::string::npos) << run.err;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
 }
 

@@ -11,7 +11,7 @@ namespace corvane::test {
 
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
               const std::string& input,
-              std::chrono::milliseconds interruptAfter)
+              std::chrono::milliseconds interruptAfter, int interruptSignal)
 {
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -45,7 +45,7 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
     bool bInterrupted = false;
     while (open > 0 && std::chrono::steady_clock::now() < deadline) {
         if (interruptAfter.count() > 0 && !bInterrupted && std::chrono::steady_clock::now() - start >= interruptAfter) {
-            kill(child, SIGINT);
+            kill(child, interruptSignal);
             bInterrupted = true;
         }
         if (poll(fds, 2, 100) <= 0)

@@ -14,10 +14,10 @@ struct CliRun {
     std::string err;
 };
 
-// Runs corvane-cli with arguments, environment additions and standard input, sending it SIGINT
-// after interruptAfter when that is positive; at most 30 s.
+// Runs corvane-cli with arguments, environment additions and standard input, sending it
+// interruptSignal after interruptAfter when that is positive; at most 30 s.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
               const std::string& input = {},
-              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0));
+              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0), int interruptSignal = 2);
 
 }  // namespace corvane::test
