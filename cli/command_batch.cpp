@@ -10,7 +10,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
+
+#include <unistd.h>
 
 namespace corvane::cli {
 
@@ -71,7 +74,8 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
     const QCommandLineOption play("play", Tr("Play the lines in turn instead of saving them."));
     const QCommandLineOption gap("gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS");
     const QCommandLineOption volume = VolumeOption();
-    parser.addOptions({dir, play, gap, volume});
+    const QCommandLineOption quiet({"q", "quiet"}, Tr("No progress line on the terminal."));
+    parser.addOptions({dir, play, gap, volume, quiet});
     parser.addPositionalArgument("FILE", Tr("One request a line; - for standard input."));
     if (auto status = ParseOrExit(parser, arguments,
                                       Tr("Saves or plays one request a line of FILE: \"number N\" or \"reason P\", then amplitude= and name= fields.\n\nExample: corvane-cli batch numbers.txt --dir out"), 1))
@@ -105,6 +109,8 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
             return Finish(failure);
     }
 
+    // Where a person watches (standard error a terminal), a line that says how far the batch is.
+    const bool bProgress = !parser.isSet(quiet) && isatty(STDERR_FILENO) != 0;
     int nDone = 0;
     int nFailed = 0;
     int lineNumber = 0;
@@ -150,13 +156,26 @@ int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
         }
         if (failure && g_nInterruptSignal != 0)
             return Finish(failure);
+        if (bProgress)
+            std::fputs("\r\x1b[K", stderr);  // the progress line gives way to what follows
         if (failure) {
             PrintError(Tr("line %1: %2").arg(lineNumber).arg(failure->message));
             ++nFailed;
         } else {
             ++nDone;
         }
+        if (bProgress) {
+            const QString progress = (parser.isSet(play) ? Tr("batch: line %1, %2 played, %3 failed")
+                                                         : Tr("batch: line %1, %2 written, %3 failed"))
+                                         .arg(lineNumber)
+                                         .arg(nDone)
+                                         .arg(nFailed);
+            std::fputs(progress.toLocal8Bit().constData(), stderr);
+            std::fflush(stderr);
+        }
     }
+    if (bProgress)
+        std::fputs("\r\x1b[K", stderr);
     if (g_nInterruptSignal != 0)
         return Finish(Failure{InterruptedStatus(), Tr("Interrupted.")});
     PrintOut((parser.isSet(play) ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"))

@@ -7,9 +7,9 @@
 #include "frame_report.h"
 #include "receive/frame_reader.h"
 #include "receive/wave_reader.h"
+#include "decode_input.h"
 
-#include <cstdint>
-#include <span>
+#include <variant>
 
 namespace corvane::cli {
 
@@ -38,74 +38,6 @@ struct ToneOptionSet {
 };
 
 constexpr int kCaptureRate = 24000;
-// Read at a time: memory stays bounded however long the recording, or endless its input.
-constexpr qint64 kReadBytes = 64 * 1024;
-// Chunks before the samples that a recorder might write; more is taken for something else.
-constexpr qsizetype kMaxHeaderBytes = 1 << 20;
-
-std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
-{
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
-}
-
-Failure WaveFailure(WaveProblem problem, const QString& name)
-{
-    static const char* const kProblems[] = {
-        "", QT_TRANSLATE_NOOP("corvane-cli", "%1 is not a WAVE file."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1: the sample format or rate is not one this reads."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1 has no such channel."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1 holds no samples.")};
-    return Failure{kExitUsage, Tr(kProblems[static_cast<int>(problem)]).arg(name)};
-}
-
-// Reads the WAVE file in input block by block and reports each frame as soon as it has been
-// received: a pipe that never ends is decoded as it comes.
-int DecodeStream(QFile& input, const QString& name, int channel, const FskTones& tones, bool bJson)
-{
-    QByteArray head;
-    WaveProblem problem = WaveProblem::None;
-    std::optional<WaveLayout> layout;
-    while (!layout) {
-        const QByteArray more = input.read(kReadBytes);
-        head += more;
-        layout = ReadWaveHeader(Bytes(head), channel, problem);
-        if (layout)
-            break;
-        if (problem != WaveProblem::None)
-            return Finish(WaveFailure(problem, name));
-        if (more.isEmpty() || head.size() > kMaxHeaderBytes)
-            return Finish(WaveFailure(head.startsWith("RIFF") ? WaveProblem::NoData : WaveProblem::NotWave, name));
-    }
-    const std::size_t frameBytes = layout->FrameBytes();
-    std::uint64_t remaining = layout->dataBytes.value_or(UINT64_MAX);
-    QByteArray data = head.mid(static_cast<qsizetype>(layout->dataOffset));
-    head.clear();
-    Demodulator demodulator(layout->rate, tones);
-    FrameFinder finder;
-    FrameReporter reporter(bJson);
-    std::vector<float> samples;
-    bool bAnySample = false;
-    for (bool bEnd = false; !bEnd;) {
-        if (static_cast<std::uint64_t>(data.size()) > remaining)
-            data.truncate(static_cast<qsizetype>(remaining));
-        const std::size_t whole = static_cast<std::size_t>(data.size()) / frameBytes * frameBytes;
-        samples.clear();
-        ConvertWaveSamples(*layout, channel, Bytes(data).first(whole), samples);
-        bAnySample = bAnySample || !samples.empty();
-        remaining -= whole;
-        data.remove(0, static_cast<qsizetype>(whole));  // a sample frame cut by the read waits for its rest
-        reporter.Report(finder.Feed(demodulator.Feed(samples)));
-        const QByteArray more = remaining > 0 ? input.read(kReadBytes) : QByteArray();
-        bEnd = more.isEmpty();
-        data += more;
-    }
-    if (!bAnySample)
-        return Finish(WaveFailure(WaveProblem::NoData, name));
-    reporter.Report(finder.Feed(demodulator.Finish()));
-    reporter.Report(finder.Finish());
-    return reporter.Finish();
-}
-
 }  // namespace
 
 int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
@@ -114,8 +46,9 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
     const QCommandLineOption channel("channel", Tr("The channel to read, from 1 (default 1)."), "N");
     const QCommandLineOption json("json", Tr("Print one JSON object a frame."));
     const QCommandLineOption capture("capture", Tr("Seconds to record from the default input, 1 to 600."), "SECONDS");
-    parser.addOptions({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture});
-    parser.addPositionalArgument("FILE", Tr("A WAVE file; - for standard input."));
+    const QCommandLineOption rawFormat("raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING");
+    parser.addOptions({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, rawFormat});
+    parser.addPositionalArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     if (auto status = ParseOrExit(parser, arguments,
                                       Tr("Finds every frame in a recording and checks it by every rule of the frame.\n\nExample: corvane-cli decode line.wav --json"), 1))
         return *status;
@@ -142,10 +75,18 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
         if (auto failure = ParseWhole(parser.value(channel), 1, 64, "channel", nChannel))
             return Finish(failure);
     }
-    QFile input;
-    if (auto failure = OpenInput(positional[0], input))
-        return Finish(failure);
-    return DecodeStream(input, positional[0], static_cast<int>(nChannel), fsk, parser.isSet(json));
+    std::optional<WaveLayout> raw;
+    if (parser.isSet(rawFormat)) {
+        raw = RawLayout(parser.value(rawFormat));
+        if (!raw)
+            return Finish(Failure{kExitUsage, Tr("--raw-format is RATE:ENCODING, RATE 8000 to 96000 and ENCODING one of "
+                                                 "u8, s16le, s24le, s32le, f32le, f64le, ulaw and alaw, not \"%1\".")
+                                                  .arg(parser.value(rawFormat))});
+    }
+    auto source = OpenSampleSource(positional[0], static_cast<int>(nChannel), raw);
+    if (auto* pFailure = std::get_if<Failure>(&source))
+        return Finish(*pFailure);
+    return DecodeSource(*std::get<std::unique_ptr<SampleSource>>(source), positional[0], fsk, parser.isSet(json));
 }
 
 }  // namespace corvane::cli

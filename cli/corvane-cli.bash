@@ -40,6 +40,10 @@ _corvane_cli()
             COMPREPLY=($(compgen -W "8000 16000 24000 44100 48000" -- "$cur"))
             return
             ;;
+        --raw-format)
+            COMPREPLY=($(compgen -W "8000:ulaw 8000:alaw 8000:s16le 24000:s16le 48000:s16le 48000:f32le" -- "$cur"))
+            return
+            ;;
         --corrupt)
             compopt -o nospace
             COMPREPLY=($(compgen -W "crc parity: truncate:" -- "$cur"))
@@ -71,8 +75,8 @@ _corvane_cli()
         frame) options="$request $signal --json" ;;
         save) options="$request $signal -o --output --raw" ;;
         play) options="$request $signal --volume" ;;
-        batch) options="--amplitude $signal --dir --play --gap-ms --volume" ;;
-        decode) options="--mark-hz --space-hz --baud --channel --json --capture" ;;
+        batch) options="--amplitude $signal --dir --play --gap-ms --volume -q --quiet" ;;
+        decode) options="--mark-hz --space-hz --baud --channel --json --capture --raw-format" ;;
         loopback) options="$request $signal --volume --extra-seconds" ;;
     esac
 
@@ -81,7 +85,7 @@ _corvane_cli()
         return
     fi
     case "$command" in
-        decode) _filedir '@(wav|WAV)' ;;
+        decode) _filedir '@(wav|WAV|flac|FLAC|aif|aiff|AIF|AIFF|au|AU|w64|W64|rf64|RF64|caf|CAF|raw|RAW)' ;;
         batch) _filedir ;;
     esac
 }

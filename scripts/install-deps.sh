@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     # build
     cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev
+    qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
     libasound2-dev libfontconfig-dev
     fonts-ipafont-gothic
     # tests and benchmarks

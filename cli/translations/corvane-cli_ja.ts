@@ -478,5 +478,37 @@ Example: corvane-cli decode line.wav --json</source>
 
 例: corvane-cli decode line.wav --json</translation>
     </message>
+    <message>
+        <source>No progress line on the terminal.</source>
+        <translation>端末に進み具合の行を出しません。</translation>
+    </message>
+    <message>
+        <source>batch: line %1, %2 played, %3 failed</source>
+        <translation>batch: %1 行目、%2 件再生、%3 件失敗</translation>
+    </message>
+    <message>
+        <source>batch: line %1, %2 written, %3 failed</source>
+        <translation>batch: %1 行目、%2 件保存、%3 件失敗</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording this reads.</source>
+        <translation>%1 は読める録音ではありません。</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording this reads: %2.</source>
+        <translation>%1 は読める録音ではありません: %2。</translation>
+    </message>
+    <message>
+        <source>--raw-format is RATE:ENCODING, RATE 8000 to 96000 and ENCODING one of u8, s16le, s24le, s32le, f32le, f64le, ulaw and alaw, not &quot;%1&quot;.</source>
+        <translation>--raw-format は RATE:ENCODING の形で、RATE は 8000～96000、ENCODING は u8、s16le、s24le、s32le、f32le、f64le、ulaw、alaw のいずれかです。「%1」ではありません。</translation>
+    </message>
+    <message>
+        <source>Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le).</source>
+        <translation>1チャンネルの生のサンプル。RATE:ENCODING の形（例: 8000:ulaw、48000:s16le）。</translation>
+    </message>
+    <message>
+        <source>A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw).</source>
+        <translation>音声ファイル（WAVE、FLAC、AIFF、AU、W64、RF64、CAF など）。- なら標準入力（WAVE または生のサンプル）。</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: MIT
+#include "decode_input.h"
+
+#include "frame_report.h"
+#include "receive/frame_reader.h"
+
+#include <QFile>
+
+#include <magic.h>
+#include <sndfile.h>
+
+#include <cstdint>
+#include <span>
+
+namespace corvane::cli {
+
+namespace {
+
+// Read at a time: memory stays bounded however long the recording, or endless its input.
+constexpr qint64 kReadBytes = 64 * 1024;
+// Chunks before the samples that a recorder might write; more is taken for something else.
+constexpr qsizetype kMaxHeaderBytes = 1 << 20;
+constexpr int kMinRate = 8000;
+constexpr int kMaxRate = 96000;
+constexpr sf_count_t kFramesAtATime = 4096;
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
+{
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
+
+Failure WaveFailure(WaveProblem problem, const QString& name)
+{
+    static const char* const kProblems[] = {
+        "", QT_TRANSLATE_NOOP("corvane-cli", "%1 is not a WAVE file."),
+        QT_TRANSLATE_NOOP("corvane-cli", "%1: the sample format or rate is not one this reads."),
+        QT_TRANSLATE_NOOP("corvane-cli", "%1 has no such channel."),
+        QT_TRANSLATE_NOOP("corvane-cli", "%1 holds no samples.")};
+    return Failure{kExitUsage, Tr(kProblems[static_cast<int>(problem)]).arg(name)};
+}
+
+// What bytes from the start of an input hold, in words ("PNG image data, 16 x 16, ...").
+QString Describe(const QByteArray& bytes)
+{
+    magic_t cookie = magic_open(MAGIC_NONE);
+    QString description;
+    if (cookie != nullptr && magic_load(cookie, nullptr) == 0) {
+        const char* pszFound = magic_buffer(cookie, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        description = pszFound != nullptr ? QString::fromLocal8Bit(pszFound) : QString();
+    }
+    if (cookie != nullptr)
+        magic_close(cookie);
+    return description;
+}
+
+// Our own reader: the samples after a WAVE header, or raw ones, read as they come.
+class LayoutSource : public SampleSource {
+public:
+    LayoutSource(std::unique_ptr<QFile> pInput, const WaveLayout& layout, int channel, QByteArray data)
+        : m_pInput(std::move(pInput)), m_layout(layout), m_nChannel(channel), m_data(std::move(data)),
+          m_remaining(layout.dataBytes.value_or(UINT64_MAX))
+    {
+    }
+    int Rate() const override { return m_layout.rate; }
+    bool Next(std::vector<float>& samples) override
+    {
+        samples.clear();
+        while (samples.empty()) {
+            if (m_data.size() < kReadBytes && m_remaining > static_cast<std::uint64_t>(m_data.size()) && !m_bEnd) {
+                const QByteArray more = m_pInput->read(kReadBytes);
+                m_bEnd = more.isEmpty();
+                m_data += more;
+            }
+            if (static_cast<std::uint64_t>(m_data.size()) > m_remaining)
+                m_data.truncate(static_cast<qsizetype>(m_remaining));
+            const std::size_t frameBytes = m_layout.FrameBytes();
+            const std::size_t whole = static_cast<std::size_t>(m_data.size()) / frameBytes * frameBytes;
+            ConvertWaveSamples(m_layout, m_nChannel, Bytes(m_data).first(whole), samples);
+            m_remaining -= whole;
+            m_data.remove(0, static_cast<qsizetype>(whole));  // a sample frame cut by the read waits for its rest
+            if (samples.empty() && (m_bEnd || m_remaining == 0))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::unique_ptr<QFile> m_pInput;
+    WaveLayout m_layout;
+    int m_nChannel;
+    QByteArray m_data;
+    std::uint64_t m_remaining;
+    bool m_bEnd = false;
+};
+
+// Every other sound file libsndfile reads: FLAC, AIFF, AU, W64, RF64, CAF, and WAVE with ADPCM,
+// GSM 6.10 and the like.
+class SndfileSource : public SampleSource {
+public:
+    SndfileSource(SNDFILE* pFile, const SF_INFO& info, int channel) : m_pFile(pFile), m_info(info), m_nChannel(channel)
+    {
+    }
+    ~SndfileSource() override { sf_close(m_pFile); }
+    int Rate() const override { return m_info.samplerate; }
+    bool Next(std::vector<float>& samples) override
+    {
+        m_frames.resize(static_cast<std::size_t>(kFramesAtATime * m_info.channels));
+        const sf_count_t count = sf_readf_float(m_pFile, m_frames.data(), kFramesAtATime);
+        samples.clear();
+        for (sf_count_t frame = 0; frame < count; ++frame)
+            samples.push_back(m_frames[static_cast<std::size_t>(frame * m_info.channels + m_nChannel - 1)]);
+        return count > 0;
+    }
+
+private:
+    SNDFILE* m_pFile;
+    SF_INFO m_info;
+    int m_nChannel;
+    std::vector<float> m_frames;
+};
+
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const QString& name, int channel,
+                                                                     const QByteArray& head)
+{
+    SF_INFO info{};
+    SNDFILE* pFile = sf_open(QFile::encodeName(name).constData(), SFM_READ, &info);
+    if (pFile == nullptr) {
+        const QString found = Describe(head);
+        return Failure{kExitUsage, found.isEmpty() ? Tr("%1 is not a recording this reads.").arg(name)
+                                                   : Tr("%1 is not a recording this reads: %2.").arg(name, found)};
+    }
+    if (channel > info.channels || info.samplerate < kMinRate || info.samplerate > kMaxRate) {
+        sf_close(pFile);
+        return WaveFailure(channel > info.channels ? WaveProblem::NoSuchChannel : WaveProblem::UnsupportedFormat, name);
+    }
+    return std::make_unique<SndfileSource>(pFile, info, channel);
+}
+
+}  // namespace
+
+std::optional<WaveLayout> RawLayout(const QString& format)
+{
+    struct Encoding {
+        const char* name;
+        std::uint16_t tag;
+        int bits;
+    };
+    static const Encoding kEncodings[] = {{"u8", 1, 8},    {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
+                                          {"f32le", 3, 32}, {"f64le", 3, 64}, {"ulaw", 7, 8},   {"alaw", 6, 8}};
+    const QStringList parts = format.split(QLatin1Char(':'));
+    bool bOk = false;
+    const int rate = parts.size() == 2 ? parts[0].toInt(&bOk, 10) : 0;
+    if (!bOk || rate < kMinRate || rate > kMaxRate)
+        return std::nullopt;
+    for (const Encoding& encoding : kEncodings) {
+        if (parts[1] == QLatin1String(encoding.name))
+            return WaveLayout{encoding.tag, 1, encoding.bits, rate, 0, std::nullopt};
+    }
+    return std::nullopt;
+}
+
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const QString& name, int channel,
+                                                                      const std::optional<WaveLayout>& raw)
+{
+    auto pInput = std::make_unique<QFile>();
+    if (auto failure = OpenInput(name, *pInput))
+        return *failure;
+    if (raw)
+        return std::make_unique<LayoutSource>(std::move(pInput), *raw, 1, QByteArray());
+    QByteArray head;
+    WaveProblem problem = WaveProblem::None;
+    for (;;) {
+        const QByteArray more = pInput->read(kReadBytes);
+        head += more;
+        if (const std::optional<WaveLayout> layout = ReadWaveHeader(Bytes(head), channel, problem))
+            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel,
+                                                  head.mid(static_cast<qsizetype>(layout->dataOffset)));
+        if (problem != WaveProblem::None || more.isEmpty() || head.size() > kMaxHeaderBytes)
+            break;
+    }
+    if (problem == WaveProblem::NoSuchChannel)
+        return WaveFailure(problem, name);
+    if (problem == WaveProblem::None && head.startsWith("RIFF"))
+        return WaveFailure(WaveProblem::NoData, name);
+    if (name == QLatin1String("-"))  // a pipe cannot be read again from its start
+        return problem == WaveProblem::None ? WaveFailure(WaveProblem::NotWave, name) : WaveFailure(problem, name);
+    return OpenWithSndfile(name, channel, head);
+}
+
+int DecodeSource(SampleSource& source, const QString& name, const FskTones& tones, bool bJson)
+{
+    Demodulator demodulator(source.Rate(), tones);
+    FrameFinder finder;
+    FrameReporter reporter(bJson);
+    std::vector<float> samples;
+    bool bAnySample = false;
+    while (source.Next(samples)) {
+        bAnySample = true;
+        reporter.Report(finder.Feed(demodulator.Feed(samples)));
+    }
+    if (!bAnySample)
+        return Finish(WaveFailure(WaveProblem::NoData, name));
+    reporter.Report(finder.Feed(demodulator.Finish()));
+    reporter.Report(finder.Finish());
+    return reporter.Finish();
+}
+
+}  // namespace corvane::cli

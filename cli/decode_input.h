@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// Recordings read block by block for decoding: WAVE files and raw samples by our own reader,
+// which takes what recorders stream (lengths they did not know, inputs that never end); every
+// other sound file by libsndfile; and for an input that is no recording, what it holds.
+#pragma once
+
+#include "cli_common.h"
+#include "receive/demodulator.h"
+#include "receive/wave_reader.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace corvane::cli {
+
+// A recording's samples, one block a call.
+class SampleSource {
+public:
+    virtual ~SampleSource() = default;
+    // Samples per second, 8000 to 96000.
+    virtual int Rate() const = 0;
+    // Replaces samples with the next block of one channel, as full-scale fractions; false at
+    // the end of the recording.
+    virtual bool Next(std::vector<float>& samples) = 0;
+};
+
+// The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
+// s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.
+std::optional<WaveLayout> RawLayout(const QString& format);
+
+// Opens the recording name ("-" for standard input), channel (from 1) of it: raw samples when
+// raw is given, else a WAVE file by our reader, or another sound file by libsndfile (by name
+// only: standard input takes WAVE or raw samples). A failure says what is wrong, and for an
+// input that is no recording, what it holds.
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const QString& name, int channel,
+                                                                      const std::optional<WaveLayout>& raw);
+
+// Decodes source block by block, printing each frame as soon as it has ended; returns the exit
+// status: 0 every frame valid, 1 a frame has faults, 3 none found, 2 no samples at all.
+int DecodeSource(SampleSource& source, const QString& name, const FskTones& tones, bool bJson);
+
+}  // namespace corvane::cli

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+// What corvane-cli decode reads: sound files of every kind libsndfile writes, raw samples, and
+// inputs that are no recording, named by what they hold.
+#include "cli_run.h"
+#include "support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test::CliRun;
+using test::RunCli;
+using test::TempDir;
+
+constexpr const char* kValid = "frame 1 at 0.267 s after 80 mark bits: valid\n";
+
+// The signal for 0312345678 as 16-bit samples: the dialog's at 24 kHz, else sine tones at rate.
+std::vector<std::int16_t> Signal(int rate = 24000)
+{
+    std::vector<std::string> arguments{"save", "--number", "0312345678", "--amplitude", "50", "-o", "-", "--raw"};
+    if (rate != 24000)
+        arguments.insert(arguments.end(), {"--waveform", "sine", "--rate", std::to_string(rate)});
+    const CliRun raw = RunCli(arguments);
+    std::vector<std::int16_t> samples(raw.out.size() / 2);
+    std::memcpy(samples.data(), raw.out.data(), samples.size() * 2);
+    return samples;
+}
+
+struct SoundFile {
+    const char* label;
+    int format;  // libsndfile's major format and encoding
+    int rate;
+    bool bKeepsTheTones;  // false for a speech codec: the file is read, but no frame survives
+};
+
+class SoundFiles : public testing::TestWithParam<SoundFile> {};
+
+TEST_P(SoundFiles, AreDecoded)
+{
+    TempDir dir;
+    const std::vector<std::int16_t> samples = Signal(GetParam().rate);
+    SF_INFO info{};
+    info.samplerate = GetParam().rate;
+    info.channels = 1;
+    info.format = GetParam().format;
+    const std::string path = dir.File(std::string("signal.") + GetParam().label);
+    SNDFILE* pFile = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(pFile, nullptr) << sf_strerror(nullptr);
+    sf_write_short(pFile, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(pFile);
+    const CliRun run = RunCli({"decode", path});
+    if (!GetParam().bKeepsTheTones) {
+        EXPECT_EQ(run.status, 3) << run.err;  // read as a recording, in which no frame is left
+        EXPECT_EQ(run.err, "corvane-cli: No frame found.\n");
+        return;
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(" mark bits: valid\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("caller number: 0312345678"), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SoundFiles,
+    testing::Values(SoundFile{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 24000, true},
+                    SoundFile{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 24000, true},
+                    SoundFile{"au", SF_FORMAT_AU | SF_FORMAT_ULAW, 24000, true},
+                    SoundFile{"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 24000, true},
+                    SoundFile{"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 24000, true},
+                    SoundFile{"caf", SF_FORMAT_CAF | SF_FORMAT_ALAW, 24000, true},
+                    SoundFile{"ima_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 8000, true},
+                    SoundFile{"ms_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 8000, true},
+                    SoundFile{"gsm_wav", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, false}),
+    [](const testing::TestParamInfo<SoundFile>& param) { return std::string(param.param.label); });
+
+TEST(RawInput, IsReadAsItsFormatSays)
+{
+    const std::vector<std::int16_t> samples = Signal();
+    const std::string bytes(reinterpret_cast<const char*>(samples.data()), samples.size() * 2);
+    const CliRun run = RunCli({"decode", "-", "--raw-format", "24000:s16le"}, {"LANG=C"}, bytes);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind(kValid, 0), 0u) << run.out;
+    const CliRun wrong = RunCli({"decode", "-", "--raw-format", "24000:s16"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("--raw-format is RATE:ENCODING"), std::string::npos) << wrong.err;
+}
+
+TEST(NotARecording, IsNamedByWhatItHolds)
+{
+    TempDir dir;
+    test::WriteFile(dir.File("notes.txt"), {'h', 'e', 'l', 'l', 'o', '\n'});
+    const CliRun text = RunCli({"decode", dir.File("notes.txt")});
+    EXPECT_EQ(text.status, 2);
+    EXPECT_NE(text.err.find("is not a recording this reads: ASCII text"), std::string::npos) << text.err;
+    const CliRun piped = RunCli({"decode", "-"}, {"LANG=C"}, "hello\n");
+    EXPECT_EQ(piped.status, 2);
+    EXPECT_NE(piped.err.find("is not a WAVE file"), std::string::npos) << piped.err;
+}
+
+}  // namespace
+}  // namespace corvane
