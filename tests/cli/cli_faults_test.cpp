@@ -28,6 +28,19 @@ using test::CliRun;
 using test::RunCli;
 using test::TempDir;
 
+// Runs a shell command line and returns what it wrote on standard output.
+std::string ShellOutput(const std::string& command)
+{
+    std::FILE* pShell = popen(command.c_str(), "r");
+    std::string output;
+    char block[4096];
+    for (std::size_t n; pShell != nullptr && (n = std::fread(block, 1, sizeof block, pShell)) > 0;)
+        output.append(block, n);
+    if (pShell != nullptr)
+        pclose(pShell);
+    return output;
+}
+
 TEST(Conventions, HelpNamesTheProgramAndOffersNoQtOptions)
 {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
@@ -89,16 +102,10 @@ TEST(Faults, AStandardOutputThatCannotBeWrittenFailsTheCommand)
 TEST(Faults, AFileSizeLimitFailsTheSaveWithItsMessageAndTheBatchGoesOn)
 {
     TempDir dir;
-    char line[4096];
-    std::snprintf(line, sizeof line,
-                  "ulimit -f 16; printf 'number 1 name=a\\nnumber 2 name=b\\n' | LANG=C %s batch - --dir %s >/dev/null 2>%s; echo $?",
-                  CORVANE_CLI, dir.Path().c_str(), dir.File("err").c_str());
-    std::FILE* pShell = popen(line, "r");
-    ASSERT_NE(pShell, nullptr);
-    char status[16] = {};
-    std::fgets(status, sizeof status, pShell);
-    pclose(pShell);
-    EXPECT_STREQ(status, "1\n");
+    const std::string status = ShellOutput("ulimit -f 16; printf 'number 1 name=a\\nnumber 2 name=b\\n' | LANG=C " +
+                                           std::string(CORVANE_CLI) + " batch - --dir " + dir.Path() + " >/dev/null 2>" +
+                                           dir.File("err") + "; echo $?");
+    EXPECT_EQ(status, "1\n");
     const std::vector<std::uint8_t> err = test::ReadFile(dir.File("err"));
     const std::string message(err.begin(), err.end());
     EXPECT_NE(message.find("line 1:"), std::string::npos) << message;
@@ -129,14 +136,7 @@ TEST(Batch, LinesSplitOnTabsAndRefuseControlCharactersSlashesAndRepeats)
 // Runs a shell command on a terminal of its own (script(1)), returning all it wrote there.
 std::string OnTerminal(const std::string& command)
 {
-    std::FILE* pShell = popen(("script -qec '" + command + "' /dev/null").c_str(), "r");
-    std::string output;
-    char block[4096];
-    for (std::size_t n; pShell != nullptr && (n = std::fread(block, 1, sizeof block, pShell)) > 0;)
-        output.append(block, n);
-    if (pShell != nullptr)
-        pclose(pShell);
-    return output;
+    return ShellOutput("script -qec '" + command + "' /dev/null");
 }
 
 TEST(Batch, ShowsItsProgressOnATerminalUnlessQuiet)
@@ -172,15 +172,9 @@ TEST(DecodeText, AnEndlessInputIsDecodedAsItComes)
     // A recorder's pipe that never closes: the frame must be out before the input ends.
     TempDir dir;
     ASSERT_EQ(RunCli({"save", "--number", "0312345678", "-o", dir.File("s.wav")}).status, 0);
-    char line[4096];
-    std::snprintf(line, sizeof line, "(cat %s; exec cat /dev/zero) | timeout 3 %s decode - | head -n 1",
-                  dir.File("s.wav").c_str(), CORVANE_CLI);
-    std::FILE* pShell = popen(line, "r");
-    ASSERT_NE(pShell, nullptr);
-    char first[256] = {};
-    std::fgets(first, sizeof first, pShell);
-    pclose(pShell);
-    EXPECT_STREQ(first, "frame 1 at 0.267 s after 80 mark bits: valid\n");
+    const std::string first = ShellOutput("(cat " + dir.File("s.wav") + "; exec cat /dev/zero) | timeout 3 " +
+                                          std::string(CORVANE_CLI) + " decode - | head -n 1");
+    EXPECT_EQ(first, "frame 1 at 0.267 s after 80 mark bits: valid\n");
 }
 
 // A pipe as the sound device (a file device of the test's own ALSA configuration), with a reader
