@@ -46,7 +46,8 @@ Demodulator::Demodulator(int rate, const FskTones& tones) : m_pState(std::make_u
     io.flags |= SOXR_NO_DITHER;  // dither is random: the same input must give the same samples
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     soxr_error_t error = nullptr;
-    m_pState->pResampler = soxr_create(rate, kReceiverRate, 1, &error, &io, &quality, nullptr);
+    if (rate != kReceiverRate)
+        m_pState->pResampler = soxr_create(rate, kReceiverRate, 1, &error, &io, &quality, nullptr);
     // spandsp names the tones by bit value and takes the rate in hundredths of a baud; its levels
     // are dBm0, about 3 dB below dBFS.
     const fsk_spec_t modem{"caller id", static_cast<int>(std::lround(tones.spaceHz)),
@@ -61,7 +62,8 @@ Demodulator::Demodulator(int rate, const FskTones& tones) : m_pState(std::make_u
 Demodulator::~Demodulator()
 {
     fsk_rx_free(m_pState->pReceiver);
-    soxr_delete(m_pState->pResampler);
+    if (m_pState->pResampler != nullptr)
+        soxr_delete(m_pState->pResampler);
 }
 
 std::vector<ReceivedBit> Demodulator::Feed(std::span<const float> samples)
@@ -86,6 +88,14 @@ std::vector<ReceivedBit> Demodulator::Finish()
 std::vector<ReceivedBit> Demodulator::Take(std::span<const float> samples, bool bLast)
 {
     State& state = *m_pState;
+    if (state.pResampler == nullptr) {  // at the receiver's own rate: only the sample format changes
+        for (const float sample : samples)
+            state.converted.push_back(static_cast<std::int16_t>(std::lround(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f))));
+        Receive(false);
+        std::vector<ReceivedBit> bits;
+        bits.swap(state.bits);
+        return bits;
+    }
     // At most a block's worth of output per step, so that memory stays bounded whatever comes in.
     constexpr std::size_t kStep = 4096;
     std::size_t done = 0;
