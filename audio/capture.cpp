@@ -21,16 +21,20 @@ constexpr unsigned kDeviceLatencyUs = 100000;
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-// What the recording thread and the caller share; the thread may outlive the call.
-struct Recording {
+}  // namespace
+
+// What the recording thread and the caller share; the thread may outlive the caller.
+struct CaptureStream::Recording {
     std::mutex mutex;
-    std::condition_variable done;
+    std::condition_variable changed;  // samples came, or the recording ended
     bool bDone = false;
     int error = 0;  // a negative ALSA error
-    std::vector<std::int16_t> samples;
+    std::vector<std::int16_t> samples;  // recorded and not yet taken
 };
 
-void Record(std::shared_ptr<Recording> recording, std::size_t wanted, unsigned rate)
+namespace {
+
+void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wanted, unsigned rate)
 {
     snd_pcm_t* pPcm = nullptr;
     int err = snd_pcm_open(&pPcm, "default", SND_PCM_STREAM_CAPTURE, 0);
@@ -51,34 +55,60 @@ void Record(std::shared_ptr<Recording> recording, std::size_t wanted, unsigned r
         got += static_cast<std::size_t>(n);
         std::lock_guard lock(recording->mutex);
         recording->samples.insert(recording->samples.end(), chunk.begin(), chunk.begin() + n);
+        recording->changed.notify_all();  // a block for the reader
     }
     if (pPcm != nullptr)
         snd_pcm_close(pPcm);
     std::lock_guard lock(recording->mutex);
     recording->error = err;
     recording->bDone = true;
-    recording->done.notify_all();
+    recording->changed.notify_all();
 }
 
 }  // namespace
 
-Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples)
+CaptureStream::CaptureStream(double seconds, int rate)
+    : m_recording(std::make_shared<Recording>()),
+      m_deadline(std::chrono::steady_clock::now() +
+                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
+                 kStallMargin)
 {
     snd_lib_error_set_handler(IgnoreAlsaError);
-    auto recording = std::make_shared<Recording>();
     const auto wanted = static_cast<std::size_t>(seconds * rate);
     // Never joined: a device stuck in a call must not hold the caller.
-    std::thread(Record, recording, wanted, static_cast<unsigned>(rate)).detach();
-    std::unique_lock lock(recording->mutex);
-    const bool bDone = recording->done.wait_for(lock, std::chrono::duration<double>(seconds) + kStallMargin,
-                                                [&] { return recording->bDone; });
-    samples = recording->samples;
-    if (!bDone)
+    std::thread(Record, m_recording, wanted, static_cast<unsigned>(rate)).detach();
+}
+
+bool CaptureStream::Next(std::vector<std::int16_t>& block)
+{
+    block.clear();
+    std::unique_lock lock(m_recording->mutex);
+    m_recording->changed.wait_until(lock, m_deadline, [&] { return m_recording->bDone || !m_recording->samples.empty(); });
+    block.swap(m_recording->samples);
+    if (!block.empty())
+        return true;
+    m_bTimedOut = !m_recording->bDone;
+    return false;
+}
+
+Status CaptureStream::Result() const
+{
+    if (m_bTimedOut)
         return Status::Failure("音声入力デバイスが応答しません。", "The sound input does not respond.");
-    if (recording->error < 0)
-        return Status::Failure(std::string("録音できません（") + snd_strerror(recording->error) + "）。",
-                               std::string("Cannot record (") + snd_strerror(recording->error) + ").");
+    std::lock_guard lock(m_recording->mutex);
+    if (m_recording->error < 0)
+        return Status::Failure(std::string("録音できません（") + snd_strerror(m_recording->error) + "）。",
+                               std::string("Cannot record (") + snd_strerror(m_recording->error) + ").");
     return Status();
+}
+
+Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples)
+{
+    CaptureStream stream(seconds, rate);
+    samples.clear();
+    for (std::vector<std::int16_t> block; stream.Next(block);)
+        samples.insert(samples.end(), block.begin(), block.end());
+    return stream.Result();
 }
 
 }  // namespace corvane

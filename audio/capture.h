@@ -4,10 +4,33 @@
 
 #include "signal/status.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace corvane {
+
+// A recording of seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the
+// default ALSA input, taken as it comes; it starts when constructed. The device is given seconds
+// + 2 s in all: a device that does not open or stops delivering ends the recording, and Result
+// says why. ALSA's own complaints never reach standard error.
+class CaptureStream {
+public:
+    CaptureStream(double seconds, int rate);
+    // Waits for the samples recorded since the last call and puts them in block; false, with block
+    // empty, once the recording has ended.
+    bool Next(std::vector<std::int16_t>& block);
+    // How the recording ended: success when all of it was recorded.
+    Status Result() const;
+
+    struct Recording;
+
+private:
+    std::shared_ptr<Recording> m_recording;
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_bTimedOut = false;
+};
 
 // Records seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the default
 // ALSA input into samples. Returns no later than seconds + 2 s after it was called, whatever the

@@ -62,11 +62,8 @@ int RunDecode(QCommandLineParser& parser, const QStringList& arguments)
             return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
         if (auto failure = ParseNumber(parser.value(capture), 1, 600, "capture", seconds))
             return Finish(failure);
-        std::vector<std::int16_t> samples;
-        const Status recorded = CaptureSamples(seconds, kCaptureRate, samples);
-        if (!recorded.IsOk())
-            return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
-        return ReportFrames(FindFrames(Demodulate(FromSamples(samples, kCaptureRate), fsk)), parser.isSet(json));
+        // Decoded as it is recorded: memory stays bounded for the longest recording too.
+        return DecodeSource(*CaptureSource(seconds, kCaptureRate), Tr("the recording"), fsk, parser.isSet(json));
     }
     if (positional.size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "decode_input.h"
 
+#include "audio/capture.h"
 #include "frame_report.h"
 #include "receive/frame_reader.h"
 
@@ -119,6 +120,34 @@ private:
     std::vector<float> m_frames;
 };
 
+// The default input, recorded and taken block by block.
+class CapturedSource : public SampleSource {
+public:
+    CapturedSource(double seconds, int rate) : m_stream(seconds, rate), m_nRate(rate) {}
+    int Rate() const override { return m_nRate; }
+    bool Next(std::vector<float>& samples) override
+    {
+        samples.clear();
+        if (!m_stream.Next(m_block))
+            return false;
+        for (const std::int16_t sample : m_block)
+            samples.push_back(static_cast<float>(sample) / 32768.0f);
+        return true;
+    }
+    std::optional<Failure> Problem() const override
+    {
+        const Status result = m_stream.Result();
+        if (result.IsOk())
+            return std::nullopt;
+        return Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(result))};
+    }
+
+private:
+    CaptureStream m_stream;
+    int m_nRate;
+    std::vector<std::int16_t> m_block;
+};
+
 std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const QString& name, int channel,
                                                                      const QByteArray& head)
 {
@@ -137,6 +166,11 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const QStri
 }
 
 }  // namespace
+
+std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate)
+{
+    return std::make_unique<CapturedSource>(seconds, rate);
+}
 
 std::optional<WaveLayout> RawLayout(const QString& format)
 {
@@ -198,11 +232,17 @@ int DecodeSource(SampleSource& source, const QString& name, const FskTones& tone
         bAnySample = true;
         reporter.Report(finder.Feed(demodulator.Feed(samples)));
     }
+    if (auto problem = source.Problem(); problem && !bAnySample)
+        return Finish(problem);
     if (!bAnySample)
         return Finish(WaveFailure(WaveProblem::NoData, name));
     reporter.Report(finder.Feed(demodulator.Finish()));
     reporter.Report(finder.Finish());
-    return reporter.Finish();
+    const int status = reporter.Finish();
+    // What was received is reported; a recording cut short still fails the command.
+    if (auto problem = source.Problem())
+        return Finish(problem);
+    return status;
 }
 
 }  // namespace corvane::cli

@@ -26,7 +26,12 @@ public:
     // Replaces samples with the next block of one channel, as full-scale fractions; false at
     // the end of the recording.
     virtual bool Next(std::vector<float>& samples) = 0;
+    // After the end: why the recording ended early, if it did.
+    virtual std::optional<Failure> Problem() const { return std::nullopt; }
 };
+
+// seconds (1 to 600) of the default input at rate, recorded and given as they come.
+std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate);
 
 // The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
 // s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.
@@ -40,7 +45,8 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const QStr
                                                                       const std::optional<WaveLayout>& raw);
 
 // Decodes source block by block, printing each frame as soon as it has ended; returns the exit
-// status: 0 every frame valid, 1 a frame has faults, 3 none found, 2 no samples at all.
+// status: 0 every frame valid, 1 a frame has faults or the recording ended early, 3 none found,
+// 2 no samples at all.
 int DecodeSource(SampleSource& source, const QString& name, const FskTones& tones, bool bJson);
 
 }  // namespace corvane::cli

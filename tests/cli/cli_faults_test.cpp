@@ -269,5 +269,17 @@ TEST(Device, AOneShotReaderGetsTheWholeSignal)
     EXPECT_EQ(received, raw.out);
 }
 
+TEST(Device, ARecordingThatCannotBeMadeFailsTheDecode)
+{
+    if (test::MachineHasSoundCards())
+        GTEST_SKIP() << "ALSA may fall back to this machine's own cards";
+    const test::TestAlsaConfig alsa(test::kMissingDevice);
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunCli({"decode", "--capture", "5"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("corvane-cli: Cannot record: ", 0), 0u) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));  // at once, not after 5 s
+}
+
 }  // namespace
 }  // namespace corvane
