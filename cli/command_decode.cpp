@@ -2,11 +2,7 @@
 // corvane-cli decode: every frame in a recording, read by its rules, with its faults.
 #include "commands.h"
 
-#include "audio/capture.h"
 #include "cli_common.h"
-#include "frame_report.h"
-#include "receive/frame_reader.h"
-#include "receive/wave_reader.h"
 #include "decode_input.h"
 
 #include <variant>
@@ -38,6 +34,7 @@ struct ToneOptionSet {
 };
 
 constexpr int kCaptureRate = 24000;
+
 }  // namespace
 
 int RunDecode(QCommandLineParser& parser, const QStringList& arguments)

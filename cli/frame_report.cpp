@@ -154,11 +154,4 @@ int FrameReporter::Finish() const
     return m_bAllValid ? 0 : kExitFailed;
 }
 
-int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson)
-{
-    FrameReporter reporter(bJson);
-    reporter.Report(frames);
-    return reporter.Finish();
-}
-
 }  // namespace corvane::cli

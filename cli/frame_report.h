@@ -28,7 +28,5 @@ private:
     bool m_bAllValid = true;
 };
 
-// Prints frames and returns the status, as FrameReporter does.
-int ReportFrames(const std::vector<DecodedFrame>& frames, bool bJson);
 
 }  // namespace corvane::cli

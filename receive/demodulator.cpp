@@ -102,7 +102,9 @@ std::vector<ReceivedBit> Demodulator::Take(std::span<const float> samples, bool 
     do {
         const std::size_t in = std::min(kStep, samples.size() - done);
         const std::size_t before = state.converted.size();
-        state.converted.resize(before + in * kReceiverRate / 8000 + kStep);
+        // The receiver's rate is the lowest there is: never more out than in, and the slack is
+        // for what the resampler still holds at the end.
+        state.converted.resize(before + in + kStep);
         std::size_t used = 0;
         std::size_t produced = 0;
         soxr_process(state.pResampler, in > 0 || !bLast ? samples.data() + done : nullptr, in, &used,

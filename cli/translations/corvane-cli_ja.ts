@@ -510,5 +510,9 @@ Example: corvane-cli decode line.wav --json</source>
         <source>A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw).</source>
         <translation>音声ファイル（WAVE、FLAC、AIFF、AU、W64、RF64、CAF など）。- なら標準入力（WAVE または生のサンプル）。</translation>
     </message>
+    <message>
+        <source>the recording</source>
+        <translation>録音</translation>
+    </message>
 </context>
 </TS>
