@@ -1,77 +1,68 @@
 // SPDX-License-Identifier: MIT
 #include "cli_common.h"
 
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
-
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace corvane::cli {
 
-QString Tr(const char* pszText)
+namespace {
+
+// Where the digits start: a plus sign is allowed before them, as the C library's readers allow.
+const char* DigitsOf(const std::string& text)
 {
-    return QCoreApplication::translate("corvane-cli", pszText);
+    return text.data() + (text.size() > 1 && text[0] == '+' && text[1] != '-' ? 1 : 0);
 }
 
-// A failure of the shared layers, in the language of the messages.
-QString StatusText(const Status& status)
+}  // namespace
+
+std::string StatusText(const Status& status)
 {
-    const bool bJapanese = QLocale::system().language() == QLocale::Japanese;
-    return QString::fromStdString(status.MessageIn(bJapanese ? MessageLanguage::Japanese : MessageLanguage::English));
+    return status.MessageIn(MessagesInJapanese() ? MessageLanguage::Japanese : MessageLanguage::English);
 }
 
-void PrintError(const QString& message)
+void PrintError(const std::string& message)
 {
-    std::fprintf(stderr, "corvane-cli: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
 }
 
-void PrintOut(const QString& text)
+void PrintOut(const std::string& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-void LoadTranslations(QCoreApplication& app)
+std::optional<Failure> ParseNumber(const std::string& text, double low, double high, const std::string& option,
+                                   double& value)
 {
-    if (QLocale::system().language() != QLocale::Japanese)
-        return;
-    auto* pOwn = new QTranslator(&app);
-    if (pOwn->load(QStringLiteral(":/i18n/corvane-cli_ja.qm")))
-        QCoreApplication::installTranslator(pOwn);
-    auto* pQt = new QTranslator(&app);  // QCommandLineParser's own messages
-    if (pQt->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(pQt);
-}
-
-std::optional<Failure> ParseNumber(const QString& text, double low, double high, const QString& option, double& value)
-{
-    bool bOk = false;
-    const double parsed = text.toDouble(&bOk);
-    if (!bOk || !(parsed >= low && parsed <= high))
-        return Failure{kExitUsage, Tr("--%1 takes a number from %2 to %3, not \"%4\".")
-                                       .arg(option, QString::number(low), QString::number(high), text)};
+    // from_chars: the C locale's decimal point whatever the user's locale, and no hexadecimal.
+    double parsed = 0;
+    const char* const pEnd = text.data() + text.size();
+    const auto [pStop, error] = std::from_chars(DigitsOf(text), pEnd, parsed);
+    if (text.empty() || error != std::errc() || pStop != pEnd || !(parsed >= low && parsed <= high))
+        return Failure{kExitUsage, Format(Tr("--%1 takes a number from %2 to %3, not \"%4\"."),
+                                          {option, Number(low), Number(high), text})};
     value = parsed;
     return std::nullopt;
 }
 
-std::optional<Failure> ParseWhole(const QString& text, long long low, long long high, const QString& option,
+std::optional<Failure> ParseWhole(const std::string& text, long long low, long long high, const std::string& option,
                                   long long& value)
 {
-    bool bOk = false;
     // Decimal only: a leading zero is no octal prefix, here as in a batch line.
-    const long long parsed = text.toLongLong(&bOk, 10);
-    if (!bOk || parsed < low || parsed > high)
-        return Failure{kExitUsage, Tr("--%1 takes a whole number from %2 to %3, not \"%4\".")
-                                       .arg(option, QString::number(low), QString::number(high), text)};
+    long long parsed = 0;
+    const char* const pEnd = text.data() + text.size();
+    const auto [pStop, error] = std::from_chars(DigitsOf(text), pEnd, parsed);
+    if (text.empty() || error != std::errc() || pStop != pEnd || parsed < low || parsed > high)
+        return Failure{kExitUsage, Format(Tr("--%1 takes a whole number from %2 to %3, not \"%4\"."),
+                                          {option, Number(low), Number(high), text})};
     value = parsed;
     return std::nullopt;
-}
-
-QString Hex(int value, int digits)
-{
-    return QStringLiteral("0x%1").arg(QString::number(value, 16).toUpper().rightJustified(digits, QLatin1Char('0')));
 }
 
 int Finish(const std::optional<Failure>& failure)
@@ -82,53 +73,61 @@ int Finish(const std::optional<Failure>& failure)
     return failure->status;
 }
 
-QCommandLineOption HelpOption()
+InputFile::~InputFile()
 {
-    // Not QCommandLineParser's own: it would offer --help-all, Qt's options, which are not ours.
-    return {{"h", "help"}, Tr("Displays help on commandline options.")};
+    if (m_bOwned)
+        ::close(m_fd);
 }
 
-QString HelpText(const QCommandLineParser& parser)
+std::optional<Failure> InputFile::Open(const std::string& name)
 {
-    // Qt names the program by the path it was started with; the program's name is enough.
-    QString text = parser.helpText();
-    const QString path = QCoreApplication::arguments().constFirst();
-    const qsizetype at = text.indexOf(path);
-    if (at >= 0 && at < text.indexOf(QLatin1Char('\n')))  // in the usage line, in any language
-        text.replace(at, path.size(), QStringLiteral("corvane-cli"));
-    return text;
-}
-
-std::optional<int> ParseOrExit(QCommandLineParser& parser, const QStringList& arguments, const QString& description,
-                               int nMaxArguments)
-{
-    parser.setApplicationDescription(description);
-    parser.addOption(HelpOption());
-    if (!parser.parse(arguments)) {
-        PrintError(parser.errorText());
-        return kExitUsage;
-    }
-    if (parser.isSet("help")) {
-        PrintOut(HelpText(parser));
-        return 0;
-    }
-    // The command's own name comes first.
-    const QStringList extra = parser.positionalArguments().mid(1 + nMaxArguments);
-    if (!extra.isEmpty()) {
-        PrintError(Tr("Unexpected argument \"%1\".").arg(extra.constFirst()));
-        return kExitUsage;
-    }
+    m_fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    m_bOwned = name != "-" && m_fd >= 0;
+    if (m_fd < 0)
+        return Failure{kExitUsage, Format(Tr("Cannot read %1: %2"), {name, std::strerror(errno)})};
     return std::nullopt;
 }
 
-std::optional<Failure> OpenInput(const QString& name, QFile& input)
+bool InputFile::Read(std::vector<char>& bytes, std::size_t nMax)
 {
-    // By its descriptor: read through the C library's stream, a line would end at a NUL.
-    const bool bOpened = name == "-" ? input.open(STDIN_FILENO, QIODevice::ReadOnly)
-                                     : (input.setFileName(name), input.open(QIODevice::ReadOnly));
-    if (!bOpened)
-        return Failure{kExitUsage, Tr("Cannot read %1: %2").arg(name, input.errorString())};
-    return std::nullopt;
+    if (!m_pending.empty()) {
+        const std::size_t n = std::min(nMax, m_pending.size());
+        bytes.insert(bytes.end(), m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n));
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n));
+        return true;
+    }
+    const std::size_t had = bytes.size();
+    bytes.resize(had + nMax);
+    ssize_t n = 0;
+    do
+        n = ::read(m_fd, bytes.data() + had, nMax);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        m_error = std::strerror(errno);
+    bytes.resize(had + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    return n > 0;
+}
+
+bool InputFile::ReadLine(std::string& line)
+{
+    constexpr std::size_t kReadBytes = 64 * 1024;
+    std::vector<char> bytes;
+    for (;;) {
+        const auto end = std::find(m_pending.begin(), m_pending.end(), '\n');
+        if (end != m_pending.end()) {
+            line.assign(m_pending.begin(), end + 1);
+            m_pending.erase(m_pending.begin(), end + 1);
+            return true;
+        }
+        bytes.swap(m_pending);
+        const bool bMore = Read(bytes, kReadBytes);
+        bytes.swap(m_pending);
+        if (!bMore) {
+            line.assign(m_pending.begin(), m_pending.end());
+            m_pending.clear();
+            return !line.empty();
+        }
+    }
 }
 
 }  // namespace corvane::cli

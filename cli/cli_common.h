@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: MIT
-// What every command shares: exit statuses, messages in the user's language, number parsing,
-// and the command's own parsing and ending.
+// What every command shares: exit statuses, failures and their messages, number parsing, and
+// reading an input as it comes.
 #pragma once
 
+#include "options.h"
 #include "signal/status.h"
+#include "text.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QFile>
-#include <QString>
-#include <QStringList>
-
+#include <cstddef>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace corvane::cli {
 
@@ -20,54 +18,51 @@ inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNoFrame = 3;
 
-// pszText in the language of the messages: Japanese under a Japanese locale, else English.
-QString Tr(const char* pszText);
-
 // A message for the operator, on standard error, ending the command with status.
 struct Failure {
     int status;
-    QString message;
+    std::string message;
 };
 
 // A failure of the shared layers, in the language of the messages.
-QString StatusText(const Status& status);
+std::string StatusText(const Status& status);
 
 // A message on standard error, after "corvane-cli: ".
-void PrintError(const QString& message);
-// Text on standard output, in the locale's encoding.
-void PrintOut(const QString& text);
-
-// Installs the Japanese messages under a Japanese locale.
-void LoadTranslations(QCoreApplication& app);
+void PrintError(const std::string& message);
+// Text on standard output.
+void PrintOut(const std::string& text);
 
 // Reads a decimal number from low to high into value, or says why it cannot, naming option.
-std::optional<Failure> ParseNumber(const QString& text, double low, double high, const QString& option, double& value);
-// Reads a whole number from low to high into value, or says why it cannot, naming option.
-std::optional<Failure> ParseWhole(const QString& text, long long low, long long high, const QString& option,
+std::optional<Failure> ParseNumber(const std::string& text, double low, double high, const std::string& option,
+                                   double& value);
+// Reads a whole decimal number from low to high into value, or says why it cannot, naming option.
+std::optional<Failure> ParseWhole(const std::string& text, long long low, long long high, const std::string& option,
                                   long long& value);
-
-// value as "0x" and digits upper-case hexadecimal digits.
-QString Hex(int value, int digits);
-
-// One command: its options added to parser, then run on arguments; returns the exit status.
-using Command = int (*)(QCommandLineParser& parser, const QStringList& arguments);
 
 // The exit status for failure, printing its message; 0 without one.
 int Finish(const std::optional<Failure>& failure);
 
-// The help option of every command and of the program: -h and --help.
-QCommandLineOption HelpOption();
+// A file or standard input, read as its bytes come: a pipe gives a line when it is written.
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+    // Opens name for reading, standard input for "-"; the failure names the file.
+    std::optional<Failure> Open(const std::string& name);
+    // Appends up to nMax bytes to bytes; false at the end or on a read error (then Error says so).
+    bool Read(std::vector<char>& bytes, std::size_t nMax);
+    // The next line with its end, NULs and all; false when the input has ended.
+    bool ReadLine(std::string& line);
+    // Why the last read failed, empty if none did.
+    const std::string& Error() const { return m_error; }
 
-// The parser's help, naming the program corvane-cli however it was started.
-QString HelpText(const QCommandLineParser& parser);
-
-// Parses arguments with the options added so far, for a command that description describes
-// (one line, then an example) and that takes at most nMaxArguments arguments; nullopt to go on,
-// else the exit status: 0 after --help, kExitUsage for bad options or extra arguments.
-std::optional<int> ParseOrExit(QCommandLineParser& parser, const QStringList& arguments, const QString& description,
-                               int nMaxArguments);
-
-// Opens name for reading, standard input for "-".
-std::optional<Failure> OpenInput(const QString& name, QFile& input);
+private:
+    int m_fd = -1;
+    bool m_bOwned = false;
+    std::string m_error;
+    std::vector<char> m_pending;  // read ahead of the current line
+};
 
 }  // namespace corvane::cli

@@ -5,12 +5,12 @@
 #include "player.h"
 #include "signal_request.h"
 
-#include <QDir>
-#include <QRegularExpression>
-#include <QSet>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include <unistd.h>
@@ -23,19 +23,22 @@ namespace {
 struct BatchLine {
     NotificationRequest request;
     SignalOptions options;
-    QString name;
+    std::string name;
 };
 
 // A file name made of text from a line: a slash would make it a path.
-QString FileNameOf(QString text)
+std::string FileNameOf(std::string text)
 {
-    return text.replace(QLatin1Char('/'), QLatin1Char('_'));
+    std::replace(text.begin(), text.end(), '/', '_');
+    return text;
 }
 
-std::optional<Failure> ParseBatchLine(const QString& line, const SignalOptions& defaults, BatchLine& parsed)
+std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptions& defaults, BatchLine& parsed)
 {
-    static const QRegularExpression kSeparators(QStringLiteral("[ \t]+"));
-    const QStringList fields = line.split(kSeparators, Qt::SkipEmptyParts);
+    std::vector<std::string> fields;
+    std::istringstream words(line);  // split on spaces and tabs alike
+    for (std::string word; words >> word;)
+        fields.push_back(word);
     if (fields.size() < 2 || (fields[0] != "number" && fields[0] != "reason"))
         return Failure{kExitFailed, Tr("expected \"number N\" or \"reason P\"")};
     const bool bNumber = fields[0] == "number";
@@ -43,144 +46,156 @@ std::optional<Failure> ParseBatchLine(const QString& line, const SignalOptions& 
         return failure;
     parsed.options = defaults;
     parsed.name = FileNameOf((bNumber ? "number_" : "reason_") + fields[1]);
-    for (const QString& field : fields.mid(2)) {
-        if (field.startsWith("amplitude=")) {
+    for (auto field = fields.begin() + 2; field != fields.end(); ++field) {
+        if (field->starts_with("amplitude=")) {
             long long percent = 0;
-            if (auto failure = ParseWhole(field.mid(10), 10, 100, "amplitude", percent))
+            if (auto failure = ParseWhole(field->substr(10), 10, 100, "amplitude", percent))
                 return Failure{kExitFailed, failure->message};
             const std::optional<int> step = AmplitudeStepFromPercent(static_cast<int>(percent));
             if (!step)
                 return Failure{kExitFailed, ProblemText(RequestProblem::UnknownAmplitude)};
             parsed.options.amplitudePercent = (*step + 1) * 10;
             parsed.options.levelDbfs.reset();
-        } else if (field.startsWith("name=") && field.size() > 5 && !field.contains('/')) {
-            parsed.name = field.mid(5);
+        } else if (field->starts_with("name=") && field->size() > 5 && field->find('/') == std::string::npos) {
+            parsed.name = field->substr(5);
         } else {
-            return Failure{kExitFailed, Tr("unknown field \"%1\"").arg(field)};
+            return Failure{kExitFailed, Format(Tr("unknown field \"%1\""), {*field})};
         }
     }
-    if (!parsed.name.endsWith(".wav"))
+    if (!parsed.name.ends_with(".wav"))
         parsed.name += ".wav";
     return std::nullopt;
 }
 
+// The line without its end, its comment and the blanks around it.
+std::string Content(const std::string& line)
+{
+    const std::string text = line.substr(0, line.find('#'));
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+}
+
+// The first control character in line, which is never taken for text (a NUL would end it early).
+std::optional<unsigned char> ControlCharacter(const std::string& line)
+{
+    const auto control = std::find_if(line.begin(), line.end(), [](char ch) {
+        const auto byte = static_cast<unsigned char>(ch);
+        return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
+    });
+    return control == line.end() ? std::nullopt : std::optional(static_cast<unsigned char>(*control));
+}
+
 }  // namespace
 
-int RunBatch(QCommandLineParser& parser, const QStringList& arguments)
+int RunBatch(const Arguments& arguments)
 {
+    CommandLine line("batch FILE", Tr("Saves or plays one request a line of FILE: \"number N\" or \"reason P\", then amplitude= and name= fields.\n\nExample: corvane-cli batch numbers.txt --dir out"));
     const SignalOptionSet set;
-    set.AddTo(parser, false);
-    const QCommandLineOption dir("dir", Tr("Save one WAVE file per line into this folder."), "DIR");
-    const QCommandLineOption play("play", Tr("Play the lines in turn instead of saving them."));
-    const QCommandLineOption gap("gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS");
-    const QCommandLineOption volume = VolumeOption();
-    const QCommandLineOption quiet({"q", "quiet"}, Tr("No progress line on the terminal."));
-    parser.addOptions({dir, play, gap, volume, quiet});
-    parser.addPositionalArgument("FILE", Tr("One request a line; - for standard input."));
-    if (auto status = ParseOrExit(parser, arguments,
-                                      Tr("Saves or plays one request a line of FILE: \"number N\" or \"reason P\", then amplitude= and name= fields.\n\nExample: corvane-cli batch numbers.txt --dir out"), 1))
+    set.AddTo(line, false);
+    const Option dir{"dir", Tr("Save one WAVE file per line into this folder."), "DIR"};
+    const Option play{"play", Tr("Play the lines in turn instead of saving them.")};
+    const Option gap{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"};
+    const Option volume = VolumeOption();
+    const Option quiet{"quiet", Tr("No progress line on the terminal."), "", 'q'};
+    line.Add({dir, play, gap, volume, quiet});
+    line.AddArgument("FILE", Tr("One request a line; - for standard input."));
+    ParsedOptions parsed;
+    if (auto status = ParseOrExit(line, arguments, 1, parsed))
         return *status;
-    const QStringList positional = parser.positionalArguments().mid(1);
-    if (positional.size() != 1)
+    if (parsed.Positional().size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one batch file, or - for standard input.")});
-    if (parser.isSet(dir) == parser.isSet(play))
+    const bool bPlay = parsed.IsSet(play);
+    if (parsed.IsSet(dir) == bPlay)
         return Finish(Failure{kExitUsage, Tr("Give either --dir DIR or --play.")});
     SignalOptions defaults;
-    if (auto failure = ReadSignalOptions(parser, set, defaults))
+    if (auto failure = ReadSignalOptions(parsed, set, defaults))
         return Finish(failure);
     long long gapMs = 1000;
     int nVolume = 30;
-    if (parser.isSet(gap)) {
-        if (auto failure = ParseWhole(parser.value(gap), 0, 600000, "gap-ms", gapMs))
+    if (parsed.IsSet(gap)) {
+        if (auto failure = ParseWhole(parsed.Value(gap), 0, 600000, "gap-ms", gapMs))
             return Finish(failure);
     }
-    if (auto failure = ReadVolume(parser, volume, nVolume))
+    if (auto failure = ReadVolume(parsed, volume, nVolume))
         return Finish(failure);
 
     // A folder that is not there fails every line alike: said once, before anything is written.
-    if (parser.isSet(dir) && !QDir(parser.value(dir)).exists())
-        return Finish(Failure{kExitUsage, Tr("The folder %1 does not exist.").arg(parser.value(dir))});
-    QFile input;
-    if (auto failure = OpenInput(positional[0], input))
+    std::error_code error;
+    if (!bPlay && !std::filesystem::is_directory(parsed.Value(dir), error))
+        return Finish(Failure{kExitUsage, Format(Tr("The folder %1 does not exist."), {parsed.Value(dir)})});
+    InputFile input;
+    if (auto failure = input.Open(parsed.Positional()[0]))
         return Finish(failure);
-    Player player;
-    if (parser.isSet(play)) {
-        if (auto failure = player.Open(nVolume))
+    std::unique_ptr<SignalPlayer> player;
+    if (bPlay) {
+        if (auto failure = LoadPlayer(player))
+            return Finish(failure);
+        if (auto failure = player->Open(nVolume))
             return Finish(failure);
     }
+    const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };
 
     // Where a person watches (standard error a terminal), a line that says how far the batch is.
-    const bool bProgress = !parser.isSet(quiet) && isatty(STDERR_FILENO) != 0;
+    const bool bProgress = !parsed.IsSet(quiet) && isatty(STDERR_FILENO) != 0;
     int nDone = 0;
     int nFailed = 0;
-    int lineNumber = 0;
-    QSet<QString> written;  // the files of earlier lines, none of which a later line may replace
-    while (g_nInterruptSignal == 0) {
-        // Standard input is a pipe as often as a file: a line is read when it comes, and only
-        // an empty read is the end.
-        const QByteArray bytes = input.readLine();
-        if (bytes.isEmpty())
-            break;
+    long long lineNumber = 0;
+    std::set<std::filesystem::path> written;  // the files of earlier lines, none of which a later line may replace
+    // Standard input is a pipe as often as a file: a line is read when it comes.
+    for (std::string text; interrupted() == 0 && input.ReadLine(text);) {
         ++lineNumber;
-        // A control character (a NUL would end the text early) is never taken for text.
-        const auto control = std::find_if(bytes.begin(), bytes.end(), [](char ch) {
-            const auto byte = static_cast<unsigned char>(ch);
-            return (byte < 0x20 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 0x7F;
-        });
-        if (control != bytes.end()) {
-            PrintError(Tr("line %1: %2")
-                           .arg(lineNumber)
-                           .arg(Tr("the line holds a control character (%1)").arg(Hex(static_cast<unsigned char>(*control), 2))));
+        const std::string number = Number(lineNumber);
+        if (const std::optional<unsigned char> control = ControlCharacter(text)) {
+            PrintError(Format(Tr("line %1: %2"),
+                              {number, Format(Tr("the line holds a control character (%1)"), {Hex(*control, 2)})}));
             ++nFailed;
             continue;
         }
-        QString line = QString::fromUtf8(bytes).trimmed();
-        line = line.left(line.indexOf('#')).trimmed();
-        if (line.isEmpty())
+        const std::string content = Content(text);
+        if (content.empty())
             continue;
-        BatchLine parsed;
+        BatchLine request;
         StressSignal signal;
-        std::optional<Failure> failure = ParseBatchLine(line, defaults, parsed);
+        std::optional<Failure> failure = ParseBatchLine(content, defaults, request);
         if (!failure)
-            failure = Compose(parsed.request, parsed.options, signal);
-        if (!failure && parser.isSet(play)) {
+            failure = Compose(request.request, request.options, signal);
+        if (!failure && bPlay) {
             if (nDone + nFailed > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
-            failure = player.Play(signal);
+            failure = player->Play(signal);
         } else if (!failure) {
-            const QString path = QDir(parser.value(dir)).absoluteFilePath(parsed.name);
-            if (written.contains(path))
-                failure = Failure{kExitFailed, Tr("%1 was written by an earlier line; nothing is replaced").arg(parsed.name)};
-            else if (!(failure = WriteOutput(path, OutputBytes(signal, false))))
+            const std::filesystem::path path = std::filesystem::absolute(parsed.Value(dir), error) / request.name;
+            if (written.count(path) != 0)
+                failure = Failure{kExitFailed, Format(Tr("%1 was written by an earlier line; nothing is replaced"), {request.name})};
+            else if (!(failure = WriteOutput(path.string(), OutputBytes(signal, false))))
                 written.insert(path);
         }
-        if (failure && g_nInterruptSignal != 0)
+        if (failure && interrupted() != 0)
             return Finish(failure);
         if (bProgress)
             std::fputs("\r\x1b[K", stderr);  // the progress line gives way to what follows
         if (failure) {
-            PrintError(Tr("line %1: %2").arg(lineNumber).arg(failure->message));
+            PrintError(Format(Tr("line %1: %2"), {number, failure->message}));
             ++nFailed;
         } else {
             ++nDone;
         }
         if (bProgress) {
-            const QString progress = (parser.isSet(play) ? Tr("batch: line %1, %2 played, %3 failed")
-                                                         : Tr("batch: line %1, %2 written, %3 failed"))
-                                         .arg(lineNumber)
-                                         .arg(nDone)
-                                         .arg(nFailed);
-            std::fputs(progress.toLocal8Bit().constData(), stderr);
+            const std::string progress = Format(bPlay ? Tr("batch: line %1, %2 played, %3 failed")
+                                                      : Tr("batch: line %1, %2 written, %3 failed"),
+                                                {number, Number(nDone), Number(nFailed)});
+            std::fputs(progress.c_str(), stderr);
             std::fflush(stderr);
         }
     }
     if (bProgress)
         std::fputs("\r\x1b[K", stderr);
-    if (g_nInterruptSignal != 0)
-        return Finish(Failure{InterruptedStatus(), Tr("Interrupted.")});
-    PrintOut((parser.isSet(play) ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"))
-                 .arg(nDone)
-                 .arg(nFailed) + "\n");
+    if (interrupted() != 0)
+        return Finish(Failure{InterruptedStatus(interrupted()), Tr("Interrupted.")});
+    if (!input.Error().empty())
+        return Finish(Failure{kExitFailed, Format(Tr("Cannot read %1: %2"), {parsed.Positional()[0], input.Error()})});
+    PrintOut(Format(bPlay ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"),
+                    {Number(nDone), Number(nFailed)}) + "\n");
     return nFailed == 0 ? 0 : kExitFailed;
 }
 

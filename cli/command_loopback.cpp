@@ -43,17 +43,16 @@ std::pair<double, double> ToneFrequencies(const std::vector<float>& samples, int
     return {median(marks), median(spaces)};
 }
 
-}  // namespace
-
-int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
+int Loopback(const Arguments& arguments)
 {
+    CommandLine line("loopback", Tr("Plays the signal while recording the default input, and checks the frame, level and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"));
     const SignalOptionSet set;
-    set.AddTo(parser, true);
-    const QCommandLineOption volume = VolumeOption();
-    const QCommandLineOption extra("extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS");
-    parser.addOptions({volume, extra});
-    if (auto status = ParseOrExit(parser, arguments,
-                                      Tr("Plays the signal while recording the default input, and checks the frame, level and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"), 0))
+    set.AddTo(line, true);
+    const Option volume = VolumeOption();
+    const Option extra{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"};
+    line.Add({volume, extra});
+    ParsedOptions parser;
+    if (auto status = ParseOrExit(line, arguments, 0, parser))
         return *status;
     RequestedSignal requested;
     int nVolume = 30;
@@ -63,24 +62,24 @@ int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
     const StressSignal& signal = requested.signal;
     if (auto failure = ReadVolume(parser, volume, nVolume))
         return Finish(failure);
-    if (parser.isSet(extra)) {
-        if (auto failure = ParseNumber(parser.value(extra), 0, 60, "extra-seconds", extraSeconds))
+    if (parser.IsSet(extra)) {
+        if (auto failure = ParseNumber(parser.Value(extra), 0, 60, "extra-seconds", extraSeconds))
             return Finish(failure);
     }
-    Player player;
-    if (auto failure = player.Open(nVolume))
+    const std::unique_ptr<SignalPlayer> player = MakePlayer();
+    if (auto failure = player->Open(nVolume))
         return Finish(failure);
 
     std::vector<std::int16_t> samples;
     Status recorded;
     const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
     std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples); });
-    const std::optional<Failure> played = player.Play(signal);
+    const std::optional<Failure> played = player->Play(signal);
     recorder.join();
     if (played)
         return Finish(played);
     if (!recorded.IsOk())
-        return Finish(Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(recorded))});
+        return Finish(Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})});
 
     const Recording recording = FromSamples(samples, signal.rate);
     const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
@@ -97,10 +96,8 @@ int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
     const auto [markHz, spaceHz] = ToneFrequencies(std::vector<float>(first, std::max(first, last)), signal.rate, {});
     const double levelDb = peak > 0 ? 20 * std::log10(peak) : -120.0;
     PrintOut((bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
-             Tr("level %1 dBFS, mark %2 Hz, space %3 Hz")
-                 .arg(levelDb, 0, 'f', 1)
-                 .arg(markHz, 0, 'f', 0)
-                 .arg(spaceHz, 0, 'f', 0) + "\n");
+             Format(Tr("level %1 dBFS, mark %2 Hz, space %3 Hz"), {Fixed(levelDb, 1), Fixed(markHz, 0), Fixed(spaceHz, 0)}) +
+             "\n");
     for (std::size_t i = 0; i < frames.size(); ++i)
         PrintOut(FrameText(static_cast<int>(i) + 1, frames[i]));
     if (!bPass)
@@ -108,4 +105,11 @@ int RunLoopback(QCommandLineParser& parser, const QStringList& arguments)
     return bPass ? 0 : kExitFailed;
 }
 
+}  // namespace
+
 }  // namespace corvane::cli
+
+extern "C" int CorvaneCliLoopback(const corvane::cli::Arguments* pArguments)
+{
+    return corvane::cli::Loopback(*pArguments);
+}

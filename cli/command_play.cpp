@@ -7,25 +7,28 @@
 
 namespace corvane::cli {
 
-int RunPlay(QCommandLineParser& parser, const QStringList& arguments)
+int RunPlay(const Arguments& arguments)
 {
+    CommandLine line("play", Tr("Plays the signal once on the default output; exit status 0 only if all of it went out.\n\nExample: corvane-cli play --number 0312345678 --volume 60"));
     const SignalOptionSet set;
-    set.AddTo(parser, true);
-    const QCommandLineOption volume = VolumeOption();
-    parser.addOption(volume);
-    if (auto status = ParseOrExit(parser, arguments,
-                                      Tr("Plays the signal once on the default output; exit status 0 only if all of it went out.\n\nExample: corvane-cli play --number 0312345678 --volume 60"), 0))
+    set.AddTo(line, true);
+    const Option volume = VolumeOption();
+    line.Add(volume);
+    ParsedOptions parsed;
+    if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
     RequestedSignal requested;
     int nVolume = 30;
-    if (auto failure = ReadSignal(parser, set, requested))
+    if (auto failure = ReadSignal(parsed, set, requested))
         return Finish(failure);
-    if (auto failure = ReadVolume(parser, volume, nVolume))
+    if (auto failure = ReadVolume(parsed, volume, nVolume))
         return Finish(failure);
-    Player player;
-    if (auto failure = player.Open(nVolume))
+    std::unique_ptr<SignalPlayer> player;
+    if (auto failure = LoadPlayer(player))
         return Finish(failure);
-    return Finish(player.Play(requested.signal));
+    if (auto failure = player->Open(nVolume))
+        return Finish(failure);
+    return Finish(player->Play(requested.signal));
 }
 
 }  // namespace corvane::cli

@@ -6,22 +6,23 @@
 
 namespace corvane::cli {
 
-int RunSave(QCommandLineParser& parser, const QStringList& arguments)
+int RunSave(const Arguments& arguments)
 {
+    CommandLine line("save", Tr("Writes the signal as a WAVE file, replacing an existing file whole or not at all.\n\nExample: corvane-cli save --reason P --amplitude 50 -o refused.wav"));
     const SignalOptionSet set;
-    set.AddTo(parser, true);
-    const QCommandLineOption output({"o", "output"}, Tr("The file to write; - for standard output."), "FILE");
-    const QCommandLineOption raw("raw", Tr("Bare 16-bit little-endian samples, no WAVE header."));
-    parser.addOptions({output, raw});
-    if (auto status = ParseOrExit(parser, arguments,
-                                      Tr("Writes the signal as a WAVE file, replacing an existing file whole or not at all.\n\nExample: corvane-cli save --reason P --amplitude 50 -o refused.wav"), 0))
+    set.AddTo(line, true);
+    const Option output{"output", Tr("The file to write; - for standard output."), "FILE", 'o'};
+    const Option raw{"raw", Tr("Bare 16-bit little-endian samples, no WAVE header.")};
+    line.Add({output, raw});
+    ParsedOptions parsed;
+    if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
-    if (!parser.isSet(output))
+    if (!parsed.IsSet(output))
         return Finish(Failure{kExitUsage, Tr("Give the file to write with -o FILE (- for standard output).")});
     RequestedSignal requested;
-    if (auto failure = ReadSignal(parser, set, requested))
+    if (auto failure = ReadSignal(parsed, set, requested))
         return Finish(failure);
-    return Finish(WriteOutput(parser.value(output), OutputBytes(requested.signal, parser.isSet(raw))));
+    return Finish(WriteOutput(parsed.Value(output), OutputBytes(requested.signal, parsed.IsSet(raw))));
 }
 
 }  // namespace corvane::cli

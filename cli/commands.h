@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
-// The commands of corvane-cli, each with its options added to parser, run on arguments;
-// each returns the exit status.
+// The commands of corvane-cli, each run on the arguments after the program's name, without the
+// command's own; each returns the exit status.
 #pragma once
 
-#include <QCommandLineParser>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 namespace corvane::cli {
 
-int RunFrame(QCommandLineParser& parser, const QStringList& arguments);
-int RunSave(QCommandLineParser& parser, const QStringList& arguments);
-int RunPlay(QCommandLineParser& parser, const QStringList& arguments);
-int RunBatch(QCommandLineParser& parser, const QStringList& arguments);
-int RunDecode(QCommandLineParser& parser, const QStringList& arguments);
-int RunLoopback(QCommandLineParser& parser, const QStringList& arguments);
+using Arguments = std::vector<std::string>;
+
+int RunFrame(const Arguments& arguments);
+int RunSave(const Arguments& arguments);
+int RunPlay(const Arguments& arguments);
+int RunBatch(const Arguments& arguments);
+// Run in the decoding module, loaded for them alone with the libraries that read recordings.
+int RunDecode(const Arguments& arguments);
+int RunLoopback(const Arguments& arguments);
 
 }  // namespace corvane::cli

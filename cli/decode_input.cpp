@@ -5,12 +5,11 @@
 #include "frame_report.h"
 #include "receive/frame_reader.h"
 
-#include <QFile>
-
 #include <magic.h>
 #include <sndfile.h>
 
 #include <cstdint>
+#include <charconv>
 #include <span>
 
 namespace corvane::cli {
@@ -18,36 +17,36 @@ namespace corvane::cli {
 namespace {
 
 // Read at a time: memory stays bounded however long the recording, or endless its input.
-constexpr qint64 kReadBytes = 64 * 1024;
+constexpr std::size_t kReadBytes = 64 * 1024;
 // Chunks before the samples that a recorder might write; more is taken for something else.
-constexpr qsizetype kMaxHeaderBytes = 1 << 20;
+constexpr std::size_t kMaxHeaderBytes = 1 << 20;
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 96000;
 constexpr sf_count_t kFramesAtATime = 4096;
 
-std::span<const std::uint8_t> Bytes(const QByteArray& bytes)
+std::span<const std::uint8_t> Bytes(const std::vector<char>& bytes)
 {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
 }
 
-Failure WaveFailure(WaveProblem problem, const QString& name)
+Failure WaveFailure(WaveProblem problem, const std::string& name)
 {
     static const char* const kProblems[] = {
-        "", QT_TRANSLATE_NOOP("corvane-cli", "%1 is not a WAVE file."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1: the sample format or rate is not one this reads."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1 has no such channel."),
-        QT_TRANSLATE_NOOP("corvane-cli", "%1 holds no samples.")};
-    return Failure{kExitUsage, Tr(kProblems[static_cast<int>(problem)]).arg(name)};
+        "", TrNoop("%1 is not a WAVE file."),
+        TrNoop("%1: the sample format or rate is not one this reads."),
+        TrNoop("%1 has no such channel."),
+        TrNoop("%1 holds no samples.")};
+    return Failure{kExitUsage, Format(Tr(kProblems[static_cast<int>(problem)]), {name})};
 }
 
 // What bytes from the start of an input hold, in words ("PNG image data, 16 x 16, ...").
-QString Describe(const QByteArray& bytes)
+std::string Describe(const std::vector<char>& bytes)
 {
     magic_t cookie = magic_open(MAGIC_NONE);
-    QString description;
+    std::string description;
     if (cookie != nullptr && magic_load(cookie, nullptr) == 0) {
-        const char* pszFound = magic_buffer(cookie, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        description = pszFound != nullptr ? QString::fromLocal8Bit(pszFound) : QString();
+        const char* pszFound = magic_buffer(cookie, bytes.data(), bytes.size());
+        description = pszFound != nullptr ? pszFound : "";
     }
     if (cookie != nullptr)
         magic_close(cookie);
@@ -57,7 +56,7 @@ QString Describe(const QByteArray& bytes)
 // Our own reader: the samples after a WAVE header, or raw ones, read as they come.
 class LayoutSource : public SampleSource {
 public:
-    LayoutSource(std::unique_ptr<QFile> pInput, const WaveLayout& layout, int channel, QByteArray data)
+    LayoutSource(std::unique_ptr<InputFile> pInput, const WaveLayout& layout, int channel, std::vector<char> data)
         : m_pInput(std::move(pInput)), m_layout(layout), m_nChannel(channel), m_data(std::move(data)),
           m_remaining(layout.dataBytes.value_or(UINT64_MAX))
     {
@@ -67,18 +66,15 @@ public:
     {
         samples.clear();
         while (samples.empty()) {
-            if (m_data.size() < kReadBytes && m_remaining > static_cast<std::uint64_t>(m_data.size()) && !m_bEnd) {
-                const QByteArray more = m_pInput->read(kReadBytes);
-                m_bEnd = more.isEmpty();
-                m_data += more;
-            }
-            if (static_cast<std::uint64_t>(m_data.size()) > m_remaining)
-                m_data.truncate(static_cast<qsizetype>(m_remaining));
+            if (m_data.size() < kReadBytes && m_remaining > m_data.size() && !m_bEnd)
+                m_bEnd = !m_pInput->Read(m_data, kReadBytes);
+            if (m_data.size() > m_remaining)
+                m_data.resize(static_cast<std::size_t>(m_remaining));
             const std::size_t frameBytes = m_layout.FrameBytes();
-            const std::size_t whole = static_cast<std::size_t>(m_data.size()) / frameBytes * frameBytes;
+            const std::size_t whole = m_data.size() / frameBytes * frameBytes;
             ConvertWaveSamples(m_layout, m_nChannel, Bytes(m_data).first(whole), samples);
             m_remaining -= whole;
-            m_data.remove(0, static_cast<qsizetype>(whole));  // a sample frame cut by the read waits for its rest
+            m_data.erase(m_data.begin(), m_data.begin() + static_cast<std::ptrdiff_t>(whole));  // a cut sample frame waits for its rest
             if (samples.empty() && (m_bEnd || m_remaining == 0))
                 return false;
         }
@@ -86,10 +82,10 @@ public:
     }
 
 private:
-    std::unique_ptr<QFile> m_pInput;
+    std::unique_ptr<InputFile> m_pInput;
     WaveLayout m_layout;
     int m_nChannel;
-    QByteArray m_data;
+    std::vector<char> m_data;
     std::uint64_t m_remaining;
     bool m_bEnd = false;
 };
@@ -139,7 +135,7 @@ public:
         const Status result = m_stream.Result();
         if (result.IsOk())
             return std::nullopt;
-        return Failure{kExitFailed, Tr("Cannot record: %1").arg(StatusText(result))};
+        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(result)})};
     }
 
 private:
@@ -148,15 +144,15 @@ private:
     std::vector<std::int16_t> m_block;
 };
 
-std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const QString& name, int channel,
-                                                                     const QByteArray& head)
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::string& name, int channel,
+                                                                     const std::vector<char>& head)
 {
     SF_INFO info{};
-    SNDFILE* pFile = sf_open(QFile::encodeName(name).constData(), SFM_READ, &info);
+    SNDFILE* pFile = sf_open(name.c_str(), SFM_READ, &info);
     if (pFile == nullptr) {
-        const QString found = Describe(head);
-        return Failure{kExitUsage, found.isEmpty() ? Tr("%1 is not a recording this reads.").arg(name)
-                                                   : Tr("%1 is not a recording this reads: %2.").arg(name, found)};
+        const std::string found = Describe(head);
+        return Failure{kExitUsage, found.empty() ? Format(Tr("%1 is not a recording this reads."), {name})
+                                                 : Format(Tr("%1 is not a recording this reads: %2."), {name, found})};
     }
     if (channel > info.channels || info.samplerate < kMinRate || info.samplerate > kMaxRate) {
         sf_close(pFile);
@@ -172,7 +168,7 @@ std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate)
     return std::make_unique<CapturedSource>(seconds, rate);
 }
 
-std::optional<WaveLayout> RawLayout(const QString& format)
+std::optional<WaveLayout> RawLayout(const std::string& format)
 {
     struct Encoding {
         const char* name;
@@ -181,47 +177,48 @@ std::optional<WaveLayout> RawLayout(const QString& format)
     };
     static const Encoding kEncodings[] = {{"u8", 1, 8},    {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
                                           {"f32le", 3, 32}, {"f64le", 3, 64}, {"ulaw", 7, 8},   {"alaw", 6, 8}};
-    const QStringList parts = format.split(QLatin1Char(':'));
-    bool bOk = false;
-    const int rate = parts.size() == 2 ? parts[0].toInt(&bOk, 10) : 0;
-    if (!bOk || rate < kMinRate || rate > kMaxRate)
+    const std::size_t colon = format.find(':');
+    int rate = 0;
+    const auto [pStop, error] = std::from_chars(format.data(), format.data() + std::min(colon, format.size()), rate);
+    if (colon == std::string::npos || error != std::errc() || pStop != format.data() + colon || rate < kMinRate ||
+        rate > kMaxRate)
         return std::nullopt;
     for (const Encoding& encoding : kEncodings) {
-        if (parts[1] == QLatin1String(encoding.name))
+        if (format.compare(colon + 1, std::string::npos, encoding.name) == 0)
             return WaveLayout{encoding.tag, 1, encoding.bits, rate, 0, std::nullopt};
     }
     return std::nullopt;
 }
 
-std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const QString& name, int channel,
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std::string& name, int channel,
                                                                       const std::optional<WaveLayout>& raw)
 {
-    auto pInput = std::make_unique<QFile>();
-    if (auto failure = OpenInput(name, *pInput))
+    auto pInput = std::make_unique<InputFile>();
+    if (auto failure = pInput->Open(name))
         return *failure;
     if (raw)
-        return std::make_unique<LayoutSource>(std::move(pInput), *raw, 1, QByteArray());
-    QByteArray head;
+        return std::make_unique<LayoutSource>(std::move(pInput), *raw, 1, std::vector<char>());
+    std::vector<char> head;
     WaveProblem problem = WaveProblem::None;
     for (;;) {
-        const QByteArray more = pInput->read(kReadBytes);
-        head += more;
-        if (const std::optional<WaveLayout> layout = ReadWaveHeader(Bytes(head), channel, problem))
-            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel,
-                                                  head.mid(static_cast<qsizetype>(layout->dataOffset)));
-        if (problem != WaveProblem::None || more.isEmpty() || head.size() > kMaxHeaderBytes)
+        const bool bMore = pInput->Read(head, kReadBytes);
+        if (const std::optional<WaveLayout> layout = ReadWaveHeader(Bytes(head), channel, problem)) {
+            const auto data = head.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(layout->dataOffset, head.size()));
+            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel, std::vector<char>(data, head.end()));
+        }
+        if (problem != WaveProblem::None || !bMore || head.size() > kMaxHeaderBytes)
             break;
     }
     if (problem == WaveProblem::NoSuchChannel)
         return WaveFailure(problem, name);
-    if (problem == WaveProblem::None && head.startsWith("RIFF"))
+    if (problem == WaveProblem::None && head.size() >= 4 && std::equal(head.begin(), head.begin() + 4, "RIFF"))
         return WaveFailure(WaveProblem::NoData, name);
-    if (name == QLatin1String("-"))  // a pipe cannot be read again from its start
+    if (name == "-")  // a pipe cannot be read again from its start
         return problem == WaveProblem::None ? WaveFailure(WaveProblem::NotWave, name) : WaveFailure(problem, name);
     return OpenWithSndfile(name, channel, head);
 }
 
-int DecodeSource(SampleSource& source, const QString& name, const FskTones& tones, bool bJson)
+int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson)
 {
     Demodulator demodulator(source.Rate(), tones);
     FrameFinder finder;

@@ -8,10 +8,9 @@
 #include "receive/demodulator.h"
 #include "receive/wave_reader.h"
 
-#include <QString>
-
 #include <memory>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -35,18 +34,18 @@ std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate);
 
 // The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
 // s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.
-std::optional<WaveLayout> RawLayout(const QString& format);
+std::optional<WaveLayout> RawLayout(const std::string& format);
 
 // Opens the recording name ("-" for standard input), channel (from 1) of it: raw samples when
 // raw is given, else a WAVE file by our reader, or another sound file by libsndfile (by name
 // only: standard input takes WAVE or raw samples). A failure says what is wrong, and for an
 // input that is no recording, what it holds.
-std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const QString& name, int channel,
+std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std::string& name, int channel,
                                                                       const std::optional<WaveLayout>& raw);
 
 // Decodes source block by block, printing each frame as soon as it has ended; returns the exit
 // status: 0 every frame valid, 1 a frame has faults or the recording ended early, 3 none found,
 // 2 no samples at all.
-int DecodeSource(SampleSource& source, const QString& name, const FskTones& tones, bool bJson);
+int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson);
 
 }  // namespace corvane::cli

@@ -5,10 +5,7 @@
 #include "request/code_page_932.h"
 #include "signal/frame.h"
 
-#include <QCoreApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,41 +17,46 @@ namespace {
 
 // Text read from the line, with every character that is not printable shown as \xNN: a
 // decoded byte must never act on the terminal.
-QString Printable(const QString& text)
+std::string Printable(const std::string& text)
 {
-    QString shown;
-    for (const QChar ch : text) {
-        if (ch.category() == QChar::Other_Control)
-            shown += QStringLiteral("\\x") + QString::number(ch.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        else
-            shown += ch;
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        // C1 controls come as two bytes in UTF-8, 0xC2 and the control's own code.
+        const bool bC1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
+                         static_cast<unsigned char>(text[i + 1]) >= 0x80;
+        if (byte < 0x20 || byte == 0x7F || bC1) {
+            shown += "\\x" + Hex(bC1 ? static_cast<unsigned char>(text[++i]) : byte, 2).substr(2);
+        } else {
+            shown += text[i];
+        }
     }
     return shown;
 }
 
-QString FaultText(const FrameFault& fault)
+std::string FaultText(const FrameFault& fault)
 {
     switch (fault.kind) {
     case FrameFault::Kind::Parity:
-        return Tr("parity error in byte %1").arg(fault.byte);
+        return Format(Tr("parity error in byte %1"), {Number(fault.byte)});
     case FrameFault::Kind::Framing:
-        return Tr("no stop bit after byte %1").arg(fault.byte);
+        return Format(Tr("no stop bit after byte %1"), {Number(fault.byte)});
     case FrameFault::Kind::Unexpected:
-        return Tr("byte %1 is %2 where %3 belongs").arg(fault.byte).arg(Hex(fault.received, 2), Hex(fault.expected, 2));
+        return Format(Tr("byte %1 is %2 where %3 belongs"), {Number(fault.byte), Hex(fault.received, 2), Hex(fault.expected, 2)});
     case FrameFault::Kind::Cut:
-        return Tr("frame cut after byte %1").arg(fault.byte);
+        return Format(Tr("frame cut after byte %1"), {Number(fault.byte)});
     case FrameFault::Kind::Length:
-        return Tr("message length %1, but its parameters take %2").arg(fault.expected).arg(fault.received);
+        return Format(Tr("message length %1, but its parameters take %2"), {Number(fault.expected), Number(fault.received)});
     case FrameFault::Kind::Check:
-        return Tr("check %1 received, %2 computed").arg(Hex(fault.received, 4), Hex(fault.expected, 4));
+        return Format(Tr("check %1 received, %2 computed"), {Hex(fault.received, 4), Hex(fault.expected, 4)});
     case FrameFault::Kind::Extra:
-        return Tr("%1 more bytes after the check").arg(fault.received);
+        return Format(Tr("%1 more bytes after the check"), {Number(fault.received)});
     }
     return {};
 }
 
 // The parameter's type by name, and for a reason its meaning; empty for other types.
-QString ParameterName(const DecodedParameter& parameter)
+std::string ParameterName(const DecodedParameter& parameter)
 {
     if (parameter.type == static_cast<std::uint8_t>(InformationKind::CallerNumber))
         return Tr("caller number");
@@ -63,38 +65,40 @@ QString ParameterName(const DecodedParameter& parameter)
     return {};
 }
 
-QString ReasonMeaning(const std::string& text)
+std::string ReasonMeaning(const std::string& text)
 {
-    static const char* const kMeanings[] = {QT_TRANSLATE_NOOP("corvane-cli", "the caller refused"),
-                                            QT_TRANSLATE_NOOP("corvane-cli", "not available"),
-                                            QT_TRANSLATE_NOOP("corvane-cli", "public telephone"),
-                                            QT_TRANSLATE_NOOP("corvane-cli", "service conflict")};
+    static const char* const kMeanings[] = {TrNoop("the caller refused"),
+                                            TrNoop("not available"),
+                                            TrNoop("public telephone"),
+                                            TrNoop("service conflict")};
     const char* pLetter = text.size() == 1 ? std::strchr(kReasonLetters, text[0]) : nullptr;
-    return pLetter != nullptr && *pLetter != '\0' ? Tr(kMeanings[pLetter - kReasonLetters]) : QString();
+    return pLetter != nullptr && *pLetter != '\0' ? Tr(kMeanings[pLetter - kReasonLetters]) : std::string();
 }
 
-QJsonObject FrameJson(int index, const DecodedFrame& frame)
+nlohmann::json FrameJson(int index, const DecodedFrame& frame)
 {
-    QJsonArray parameters;
+    nlohmann::json parameters = nlohmann::json::array();
     for (const DecodedParameter& parameter : frame.parameters) {
-        QJsonObject json{{"type", parameter.type}, {"text", QString::fromStdString(FromCodePage932(parameter.text))}};
-        if (!ParameterName(parameter).isEmpty())
+        nlohmann::json json{{"type", parameter.type}, {"text", FromCodePage932(parameter.text)}};
+        if (!ParameterName(parameter).empty())
             json["name"] = ParameterName(parameter);
-        if (parameter.type == 0x04 && !ReasonMeaning(parameter.text).isEmpty())
+        if (parameter.type == 0x04 && !ReasonMeaning(parameter.text).empty())
             json["meaning"] = ReasonMeaning(parameter.text);
-        parameters.append(json);
+        parameters.push_back(json);
     }
-    QJsonArray faults;
+    nlohmann::json faults = nlohmann::json::array();
     for (const FrameFault& fault : frame.faults)
-        faults.append(FaultText(fault));
+        faults.push_back(FaultText(fault));
     SignalFrame bytes;
     bytes.bSendCnt = static_cast<std::uint8_t>(std::min<std::size_t>(frame.bytes.size(), 255));
     std::copy_n(frame.bytes.begin(), bytes.bSendCnt, bytes.data.begin());
-    QJsonObject json{{"version", QCoreApplication::applicationVersion()},
+    std::string hex = HexFrameText(bytes);
+    hex.erase(hex.find_last_not_of(" \n") + 1);
+    nlohmann::json json{{"version", Version()},
                      {"frame", index},
                      {"seconds", frame.seconds},
                      {"markRun", frame.markRun},
-                     {"bytes", QString::fromStdString(HexFrameText(bytes)).trimmed()},
+                     {"bytes", hex},
                      {"parameters", parameters},
                      {"faults", faults},
                      {"valid", frame.IsValid()}};
@@ -109,26 +113,25 @@ QJsonObject FrameJson(int index, const DecodedFrame& frame)
 
 }  // namespace
 
-QString FrameText(int index, const DecodedFrame& frame)
+std::string FrameText(int index, const DecodedFrame& frame)
 {
-    QString text = Tr("frame %1 at %2 s after %3 mark bits: %4\n")
-                       .arg(index)
-                       .arg(frame.seconds, 0, 'f', 3)
-                       .arg(frame.markRun)
-                       .arg(frame.IsValid() ? Tr("valid") : Tr("%1 faults").arg(frame.faults.size()));
+    std::string text = Format(Tr("frame %1 at %2 s after %3 mark bits: %4\n"),
+                              {Number(index), Fixed(frame.seconds, 3), Number(frame.markRun),
+                               frame.IsValid() ? Tr("valid")
+                                               : Format(Tr("%1 faults"), {Number(frame.faults.size())})});
     if (frame.messageType)
-        text += "  " + Tr("message type %1").arg(Hex(*frame.messageType, 2)) + "\n";
+        text += "  " + Format(Tr("message type %1"), {Hex(*frame.messageType, 2)}) + "\n";
     for (const DecodedParameter& parameter : frame.parameters) {
-        const QString name = ParameterName(parameter);
-        const QString value = Printable(QString::fromStdString(FromCodePage932(parameter.text)));
-        const QString meaning = parameter.type == 0x04 ? ReasonMeaning(parameter.text) : QString();
-        text += "  " + Tr("parameter %1").arg(Hex(parameter.type, 2)) + (name.isEmpty() ? "" : " " + name) + ": " +
-                value + (meaning.isEmpty() ? "" : " (" + meaning + ")") + "\n";
+        const std::string name = ParameterName(parameter);
+        const std::string value = Printable(FromCodePage932(parameter.text));
+        const std::string meaning = parameter.type == 0x04 ? ReasonMeaning(parameter.text) : std::string();
+        text += "  " + Format(Tr("parameter %1"), {Hex(parameter.type, 2)}) + (name.empty() ? "" : " " + name) + ": " +
+                value + (meaning.empty() ? "" : " (" + meaning + ")") + "\n";
     }
     if (frame.checkReceived && frame.checkComputed)
-        text += "  " + Tr("check %1 received, %2 computed").arg(Hex(*frame.checkReceived, 4), Hex(*frame.checkComputed, 4)) + "\n";
+        text += "  " + Format(Tr("check %1 received, %2 computed"), {Hex(*frame.checkReceived, 4), Hex(*frame.checkComputed, 4)}) + "\n";
     for (const FrameFault& fault : frame.faults)
-        text += "  " + Tr("fault: %1").arg(FaultText(fault)) + "\n";
+        text += "  " + Format(Tr("fault: %1"), {FaultText(fault)}) + "\n";
     return text;
 }
 
@@ -137,8 +140,7 @@ void FrameReporter::Report(const std::vector<DecodedFrame>& frames)
     for (const DecodedFrame& frame : frames) {
         ++m_nFrames;
         m_bAllValid = m_bAllValid && frame.IsValid();
-        PrintOut(m_bJson ? QString::fromUtf8(QJsonDocument(FrameJson(m_nFrames, frame)).toJson(QJsonDocument::Compact)) + "\n"
-                         : FrameText(m_nFrames, frame));
+        PrintOut(m_bJson ? FrameJson(m_nFrames, frame).dump() + "\n" : FrameText(m_nFrames, frame));
     }
     // A reader at the other end of a pipe sees each frame when it is found, not at the end.
     if (!frames.empty())

@@ -4,14 +4,13 @@
 
 #include "receive/frame_reader.h"
 
-#include <QString>
-
+#include <string>
 #include <vector>
 
 namespace corvane::cli {
 
 // One frame as the decode command prints it: where it starts, each field and every fault.
-QString FrameText(int index, const DecodedFrame& frame);
+std::string FrameText(int index, const DecodedFrame& frame);
 
 // Prints frames as they are found, numbered from 1, as text or as one JSON object a line.
 class FrameReporter {
@@ -27,6 +26,5 @@ private:
     int m_nFrames = 0;
     bool m_bAllValid = true;
 };
-
 
 }  // namespace corvane::cli

@@ -1,40 +1,47 @@
 // SPDX-License-Identifier: MIT
 // The sound device for the commands that play: opened once, every play waited for, and an
-// interruption honoured.
+// interruption honoured. Its code and the sound libraries live in a module of their own, loaded
+// only by the commands that play.
 #pragma once
 
 #include "cli_common.h"
 #include "stress/stress_signal.h"
 
-#include <condition_variable>
-#include <csignal>
-#include <mutex>
+#include <memory>
 
 namespace corvane::cli {
 
-// The signal (SIGINT, SIGTERM or SIGHUP) that ended the command once a Player has opened the
-// device, else 0.
-extern volatile std::sig_atomic_t g_nInterruptSignal;
-
-// The exit status for an interruption by g_nInterruptSignal: 128 and the signal's number.
-int InterruptedStatus();
-
-class Player {
+class SignalPlayer {
 public:
+    virtual ~SignalPlayer() = default;
     // Takes the default output at volume (0 to 100), opened by each play itself, so that a
     // reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM and SIGHUP
     // stop the sound at once, and the command ends with 130, 143 or 129.
-    std::optional<Failure> Open(int volume);
-    ~Player();
+    virtual std::optional<Failure> Open(int volume) = 0;
     // Plays signal and returns when it has been played; a failure if it did not go out whole.
-    std::optional<Failure> Play(const stress::StressSignal& signal);
-
-private:
-    bool m_bOpen = false;
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_bDone = false;
-    Status m_outcome;
+    virtual std::optional<Failure> Play(const stress::StressSignal& signal) = 0;
+    // The signal (SIGINT, SIGTERM or SIGHUP) that ended the command since Open, else 0.
+    virtual int InterruptSignal() const = 0;
 };
 
+// The exit status for an interruption by signal: 128 and the signal's number.
+inline int InterruptedStatus(int signal)
+{
+    return 128 + signal;
+}
+
+// A player in this module.
+std::unique_ptr<SignalPlayer> MakePlayer();
+
+// A player from the playback module, loaded now, or why there is none.
+std::optional<Failure> LoadPlayer(std::unique_ptr<SignalPlayer>& player);
+
 }  // namespace corvane::cli
+
+// The modules' entries, looked up by name when they are loaded.
+extern "C" {
+// A new player, owned by the caller.
+corvane::cli::SignalPlayer* CorvaneCliNewPlayer();
+// True when a play's session did not end; the process then exits without waiting for it.
+bool CorvaneCliPlaybackStuck();
+}

@@ -6,9 +6,8 @@
 #include "signal/wave_file.h"
 #include "storage/safe_save.h"
 
-#include <QJsonArray>
-
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <tuple>
@@ -17,33 +16,33 @@
 
 namespace corvane::cli {
 
-std::optional<Failure> ReadSignalOptions(const QCommandLineParser& parser, const SignalOptionSet& set,
+std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const SignalOptionSet& set,
                                          SignalOptions& options)
 {
     long long whole = 0;
     double value = 0;
-    if (parser.isSet(set.amplitude)) {
-        if (auto failure = ParseWhole(parser.value(set.amplitude), 10, 100, "amplitude", whole))
+    if (parser.IsSet(set.amplitude)) {
+        if (auto failure = ParseWhole(parser.Value(set.amplitude), 10, 100, "amplitude", whole))
             return failure;
         if (!AmplitudeStepFromPercent(static_cast<int>(whole)))
             return Failure{kExitUsage, Tr("The amplitude must be one of 10, 20, ..., 100 percent.")};
         options.amplitudePercent = static_cast<int>(whole);
     }
-    if (parser.isSet(set.level)) {
-        if (parser.isSet(set.amplitude))
+    if (parser.IsSet(set.level)) {
+        if (parser.IsSet(set.amplitude))
             return Failure{kExitUsage, Tr("Give --amplitude or --level-dbfs, not both.")};
-        if (auto failure = ParseNumber(parser.value(set.level), -90, 0, "level-dbfs", value))
+        if (auto failure = ParseNumber(parser.Value(set.level), -90, 0, "level-dbfs", value))
             return failure;
         options.levelDbfs = value;
     }
-    if (parser.isSet(set.waveform)) {
-        const QString kind = parser.value(set.waveform);
+    if (parser.IsSet(set.waveform)) {
+        const std::string kind = parser.Value(set.waveform);
         if (kind != "square" && kind != "sine")
-            return Failure{kExitUsage, Tr("--waveform is square or sine, not \"%1\".").arg(kind)};
+            return Failure{kExitUsage, Format(Tr("--waveform is square or sine, not \"%1\"."), {kind})};
         options.waveform = kind == "sine" ? Waveform::Sine : Waveform::Square;
     }
-    if (parser.isSet(set.rate)) {
-        if (auto failure = ParseWhole(parser.value(set.rate), 8000, 48000, "rate", whole))
+    if (parser.IsSet(set.rate)) {
+        if (auto failure = ParseWhole(parser.Value(set.rate), 8000, 48000, "rate", whole))
             return failure;
         if (std::find(std::begin(stress::kRates), std::end(stress::kRates), whole) == std::end(stress::kRates))
             return Failure{kExitUsage, Tr("--rate is one of 8000, 16000, 24000, 44100 and 48000.")};
@@ -52,26 +51,26 @@ std::optional<Failure> ReadSignalOptions(const QCommandLineParser& parser, const
     const bool bSine = options.waveform == Waveform::Sine;
     for (const auto& [pOption, pValue, name] :
          {std::tuple{&set.markHz, &options.markHz, "mark-hz"}, std::tuple{&set.spaceHz, &options.spaceHz, "space-hz"}}) {
-        if (!parser.isSet(*pOption))
+        if (!parser.IsSet(*pOption))
             continue;
         if (!bSine)
-            return Failure{kExitUsage, Tr("--%1 goes with --waveform sine.").arg(name)};
-        if (auto failure = ParseNumber(parser.value(*pOption), 100, options.rate / 2.0, name, *pValue))
+            return Failure{kExitUsage, Format(Tr("--%1 goes with --waveform sine."), {name})};
+        if (auto failure = ParseNumber(parser.Value(*pOption), 100, options.rate / 2.0, name, *pValue))
             return failure;
     }
-    if (parser.isSet(set.baud)) {
+    if (parser.IsSet(set.baud)) {
         if (!bSine)
-            return Failure{kExitUsage, Tr("--%1 goes with --waveform sine.").arg("baud")};
-        if (auto failure = ParseNumber(parser.value(set.baud), 300, 4800, "baud", options.baud))
+            return Failure{kExitUsage, Format(Tr("--%1 goes with --waveform sine."), {"baud"})};
+        if (auto failure = ParseNumber(parser.Value(set.baud), 300, 4800, "baud", options.baud))
             return failure;
     }
-    if (parser.isSet(set.noise)) {
-        if (auto failure = ParseNumber(parser.value(set.noise), -20, 100, "noise-snr", value))
+    if (parser.IsSet(set.noise)) {
+        if (auto failure = ParseNumber(parser.Value(set.noise), -20, 100, "noise-snr", value))
             return failure;
         options.noiseSnrDb = value;
     }
-    if (parser.isSet(set.seed)) {
-        if (auto failure = ParseWhole(parser.value(set.seed), 0, 4294967295LL, "seed", whole))
+    if (parser.IsSet(set.seed)) {
+        if (auto failure = ParseWhole(parser.Value(set.seed), 0, 4294967295LL, "seed", whole))
             return failure;
         options.seed = static_cast<std::uint32_t>(whole);
     }
@@ -79,50 +78,50 @@ std::optional<Failure> ReadSignalOptions(const QCommandLineParser& parser, const
          {std::tuple{&set.leadMarks, &options.leadMarks, "lead-marks", 10000},
           std::tuple{&set.trailMarks, &options.trailMarks, "trail-marks", 10000},
           std::tuple{&set.silence, &options.silenceMs, "silence-ms", 60000}}) {
-        if (!parser.isSet(*pOption))
+        if (!parser.IsSet(*pOption))
             continue;
-        if (auto failure = ParseWhole(parser.value(*pOption), 0, high, name, whole))
+        if (auto failure = ParseWhole(parser.Value(*pOption), 0, high, name, whole))
             return failure;
         *pValue = static_cast<int>(whole);
     }
-    if (parser.isSet(set.corrupt)) {
-        const QString what = parser.value(set.corrupt);
-        const QString kind = what.section(':', 0, 0);
+    if (parser.IsSet(set.corrupt)) {
+        const std::string what = parser.Value(set.corrupt);
+        const std::size_t colon = what.find(':');
+        const std::string kind = what.substr(0, colon);
         if (what == "crc") {
             options.corruption = Corruption::Crc;
-        } else if ((kind == "parity" || kind == "truncate") && what.count(':') == 1) {
-            if (auto failure = ParseWhole(what.section(':', 1), 1, 255, "corrupt", whole))
+        } else if ((kind == "parity" || kind == "truncate") && colon != std::string::npos &&
+                   what.find(':', colon + 1) == std::string::npos) {
+            if (auto failure = ParseWhole(what.substr(colon + 1), 1, 255, "corrupt", whole))
                 return failure;
             options.corruption = kind == "parity" ? Corruption::Parity : Corruption::Truncate;
             options.corruptByte = static_cast<int>(whole);
         } else {
-            return Failure{kExitUsage, Tr("--corrupt is crc, parity:K or truncate:K, not \"%1\".").arg(what)};
+            return Failure{kExitUsage, Format(Tr("--corrupt is crc, parity:K or truncate:K, not \"%1\"."), {what})};
         }
     }
-    for (const QString& param : parser.values(set.param)) {
-        const qsizetype colon = param.indexOf(':');
-        if (colon <= 0)
-            return Failure{kExitUsage, Tr("--param is TYPE:TEXT, not \"%1\".").arg(param)};
+    for (const std::string& param : parser.Values(set.param)) {
+        const std::size_t colon = param.find(':');
+        if (colon == 0 || colon == std::string::npos)
+            return Failure{kExitUsage, Format(Tr("--param is TYPE:TEXT, not \"%1\"."), {param})};
         // The type alone may be hexadecimal, as parameter types are usually written.
-        const QString type = param.left(colon);
-        const bool bHex = type.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-        bool bOk = false;
-        whole = bHex ? type.mid(2).toLongLong(&bOk, 16) : type.toLongLong(&bOk, 10);
-        if (!bOk || whole < 0 || whole > 255)
-            return Failure{kExitUsage, Tr("--param is TYPE:TEXT with TYPE from 0 to 255 (or 0x00 to 0xFF), not \"%1\".").arg(param)};
-        options.extraParameters.push_back(
-            {static_cast<std::uint8_t>(whole), ToCodePage932(param.mid(colon + 1).toStdString(), 255)});
+        const bool bHex = colon > 2 && param[0] == '0' && (param[1] == 'x' || param[1] == 'X');
+        const char* const pType = param.data() + (bHex ? 2 : 0);
+        const auto [pStop, error] = std::from_chars(pType, param.data() + colon, whole, bHex ? 16 : 10);
+        if (error != std::errc() || pStop != param.data() + colon || whole < 0 || whole > 255)
+            return Failure{kExitUsage, Format(Tr("--param is TYPE:TEXT with TYPE from 0 to 255 (or 0x00 to 0xFF), not \"%1\"."), {param})};
+        options.extraParameters.push_back({static_cast<std::uint8_t>(whole), ToCodePage932(param.substr(colon + 1), 255)});
     }
     return std::nullopt;
 }
 
-QString ProblemText(RequestProblem problem)
+std::string ProblemText(RequestProblem problem)
 {
     switch (problem) {
     case RequestProblem::EmptyNumber:
         return Tr("Please enter a number.");
     case RequestProblem::NumberTooLong:
-        return Tr("The number can have at most %1 digits.").arg(kMaxNumberDigits);
+        return Format(Tr("The number can have at most %1 digits."), {Number(kMaxNumberDigits)});
     case RequestProblem::UnknownReason:
         return Tr("The reason is one of P, O, C and S.");
     default:
@@ -130,14 +129,13 @@ QString ProblemText(RequestProblem problem)
     }
 }
 
-std::optional<Failure> ReadRequest(const QString& number, bool bNumber, const QString& reason, bool bReason,
+std::optional<Failure> ReadRequest(const std::string& number, bool bNumber, const std::string& reason, bool bReason,
                                    NotificationRequest& request)
 {
     if (bNumber == bReason)
         return Failure{kExitUsage, Tr("Give either --number or --reason.")};
     const RequestProblem problem =
-        bNumber ? MakeNumberRequest(number.toStdString(), request)
-                : MakeReasonRequest(reason.size() == 1 ? reason[0].toLatin1() : '\0', request);
+        bNumber ? MakeNumberRequest(number, request) : MakeReasonRequest(reason.size() == 1 ? reason[0] : '\0', request);
     if (problem != RequestProblem::None)
         return Failure{kExitUsage, ProblemText(problem)};
     return std::nullopt;
@@ -151,9 +149,9 @@ std::optional<Failure> Compose(const NotificationRequest& request, const SignalO
     const bool bByteNeeded = options.corruption == Corruption::Parity || options.corruption == Corruption::Truncate;
     const int highest = options.corruption == Corruption::Truncate ? frame->bSendCnt - 1 : frame->bSendCnt;
     if (bByteNeeded && options.corruptByte > highest)
-        return Failure{kExitUsage, Tr("--corrupt names byte %1, but the frame has %2 bytes.")
-                                       .arg(options.corruptByte)
-                                       .arg(frame->bSendCnt)};
+        return Failure{kExitUsage, Format(Tr("--corrupt names byte %1, but the frame has %2 bytes."),
+                                          {Number(options.corruptByte),
+                                           Number(frame->bSendCnt)})};
     std::optional<StressSignal> composed = ComposeStressSignal(request, options);
     if (!composed)
         return Failure{kExitUsage, Tr("The frame would be longer than 255 bytes.")};
@@ -161,21 +159,21 @@ std::optional<Failure> Compose(const NotificationRequest& request, const SignalO
     return std::nullopt;
 }
 
-std::optional<Failure> ReadSignal(const QCommandLineParser& parser, const SignalOptionSet& set,
+std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set,
                                   RequestedSignal& requested)
 {
-    if (auto failure = ReadRequest(parser.value(set.number), parser.isSet(set.number), parser.value(set.reason),
-                                   parser.isSet(set.reason), requested.request))
+    if (auto failure = ReadRequest(parser.Value(set.number), parser.IsSet(set.number), parser.Value(set.reason),
+                                   parser.IsSet(set.reason), requested.request))
         return failure;
     if (auto failure = ReadSignalOptions(parser, set, requested.options))
         return failure;
     return Compose(requested.request, requested.options, requested.signal);
 }
 
-QJsonObject OptionsJson(const SignalOptions& options)
+nlohmann::json OptionsJson(const SignalOptions& options)
 {
     static const char* const kCorruptions[] = {"none", "crc", "parity", "truncate"};
-    QJsonObject json{{"dialogSignal", options.IsDialogSignal()},
+    nlohmann::json json{{"dialogSignal", options.IsDialogSignal()},
                      {"waveform", options.waveform == Waveform::Sine ? "sine" : "square"},
                      {"rate", options.rate},
                      {"leadMarks", options.leadMarks},
@@ -193,36 +191,35 @@ QJsonObject OptionsJson(const SignalOptions& options)
     }
     if (options.noiseSnrDb) {
         json["noiseSnrDb"] = *options.noiseSnrDb;
-        json["seed"] = static_cast<qint64>(options.seed);
+        json["seed"] = options.seed;
     }
     if (options.corruption == Corruption::Parity || options.corruption == Corruption::Truncate)
         json["corruptByte"] = options.corruptByte;
-    QJsonArray params;
+    nlohmann::json params = nlohmann::json::array();
     for (const FrameParameter& parameter : options.extraParameters)
-        params.append(QJsonObject{{"type", parameter.type},
-                                  {"text", QString::fromStdString(FromCodePage932(parameter.text))}});
+        params.push_back({{"type", parameter.type}, {"text", FromCodePage932(parameter.text)}});
     json["params"] = params;
     return json;
 }
 
-QJsonObject SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal)
+nlohmann::json SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal)
 {
-    QJsonArray bytes;
-    for (int i = 0; i < signal.frame.bSendCnt; ++i)
-        bytes.append(signal.frame.data[static_cast<std::size_t>(i)]);
+    const std::vector<int> bytes(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
     const int count = signal.frame.bSendCnt;
     const int check = count >= 2 ? signal.frame.data[static_cast<std::size_t>(count - 2)] |
                                        signal.frame.data[static_cast<std::size_t>(count - 1)] << 8
                                  : 0;
-    return QJsonObject{
-        {"version", QCoreApplication::applicationVersion()},
-        {"request", QJsonObject{{"kind", request.kind == InformationKind::CallerNumber ? "number" : "reason"},
-                                {"text", QString::fromStdString(FromCodePage932(request.text))}}},
-        {"frame", QString::fromStdString(HexFrameText(signal.frame)).trimmed()},
+    std::string frame = HexFrameText(signal.frame);
+    frame.erase(frame.find_last_not_of(" \n") + 1);
+    return nlohmann::json{
+        {"version", Version()},
+        {"request", {{"kind", request.kind == InformationKind::CallerNumber ? "number" : "reason"},
+                     {"text", FromCodePage932(request.text)}}},
+        {"frame", frame},
         {"frameBytes", bytes},
         {"check", Hex(check, 4)},
         {"sendCount", count},
-        {"samples", static_cast<qint64>(signal.samples.size())},
+        {"samples", signal.samples.size()},
         {"seconds", static_cast<double>(signal.samples.size()) / signal.rate},
         {"peak", signal.peak},
         {"options", OptionsJson(options)}};
@@ -236,10 +233,10 @@ std::vector<std::uint8_t> OutputBytes(const StressSignal& signal, bool bRaw)
     return {pBytes, pBytes + signal.samples.size() * sizeof(std::int16_t)};
 }
 
-std::optional<Failure> WriteOutput(const QString& path, const std::vector<std::uint8_t>& bytes)
+std::optional<Failure> WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     if (path != "-") {
-        const Status status = SaveFileSafely(QFile::encodeName(path).toStdString(), bytes);
+        const Status status = SaveFileSafely(path, bytes);
         if (!status.IsOk())
             return Failure{kExitFailed, StatusText(status)};
         return std::nullopt;
@@ -250,22 +247,22 @@ std::optional<Failure> WriteOutput(const QString& path, const std::vector<std::u
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return Failure{kExitFailed, Tr("Cannot write to standard output: %1").arg(QString::fromLocal8Bit(std::strerror(errno)))};
+            return Failure{kExitFailed, Format(Tr("Cannot write to standard output: %1"), {std::strerror(errno)})};
         written += static_cast<std::size_t>(n);
     }
     return std::nullopt;
 }
 
-QCommandLineOption VolumeOption()
+Option VolumeOption()
 {
     return {"volume", Tr("Playback volume, 0 to 100 (default 30)."), "N"};
 }
 
-std::optional<Failure> ReadVolume(const QCommandLineParser& parser, const QCommandLineOption& option, int& volume)
+std::optional<Failure> ReadVolume(const ParsedOptions& parser, const Option& option, int& volume)
 {
     long long whole = 30;
-    if (parser.isSet(option)) {
-        if (auto failure = ParseWhole(parser.value(option), 0, 100, "volume", whole))
+    if (parser.IsSet(option)) {
+        if (auto failure = ParseWhole(parser.Value(option), 0, 100, "volume", whole))
             return failure;
     }
     volume = static_cast<int>(whole);

@@ -7,8 +7,7 @@
 #include "request/request_checks.h"
 #include "stress/stress_signal.h"
 
-#include <QCommandLineOption>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <vector>
@@ -22,41 +21,41 @@ using stress::Waveform;
 
 // The options of every command that sends a signal.
 struct SignalOptionSet {
-    QCommandLineOption number{"number", Tr("The caller's number, 1 to 20 bytes in code page 932."), "N"};
-    QCommandLineOption reason{"reason", Tr("Why the number is withheld: P, O, C or S."), "P"};
-    QCommandLineOption amplitude{"amplitude", Tr("Waveform amplitude in percent: 10, 20, ..., 100 (default 20)."), "PERCENT"};
-    QCommandLineOption level{"level-dbfs", Tr("Peak level in dBFS, -90 to 0, instead of --amplitude."), "DB"};
-    QCommandLineOption waveform{"waveform", Tr("square (default, the dialog's) or sine (phase-continuous)."), "KIND"};
-    QCommandLineOption markHz{"mark-hz", Tr("Sine mark frequency in Hz (default 1300)."), "HZ"};
-    QCommandLineOption spaceHz{"space-hz", Tr("Sine space frequency in Hz (default 2100)."), "HZ"};
-    QCommandLineOption baud{"baud", Tr("Sine bit rate, 300 to 4800 (default 1200)."), "BAUD"};
-    QCommandLineOption rate{"rate", Tr("Sample rate: 8000, 16000, 24000 (default), 44100 or 48000."), "HZ"};
-    QCommandLineOption noise{"noise-snr", Tr("Add white noise at this signal-to-noise ratio in dB (-20 to 100)."), "DB"};
-    QCommandLineOption seed{"seed", Tr("Seed of the noise (default 1)."), "N"};
-    QCommandLineOption leadMarks{"lead-marks", Tr("Mark bits before the frame, 0 to 10000 (default 80)."), "N"};
-    QCommandLineOption trailMarks{"trail-marks", Tr("Mark bits after the frame, 0 to 10000 (default 40)."), "N"};
-    QCommandLineOption silence{"silence-ms", Tr("Silence at each end in ms, 0 to 60000 (default 200)."), "MS"};
-    QCommandLineOption corrupt{"corrupt", Tr("Inject an error: crc, parity:K or truncate:K (K a frame byte, from 1)."), "WHAT"};
-    QCommandLineOption param{"param", Tr("A further parameter TYPE:TEXT after the first (repeatable; TYPE 0 to 255, 0x.. for hex)."), "TYPE:TEXT"};
+    Option number{"number", Tr("The caller's number, 1 to 20 bytes in code page 932."), "N"};
+    Option reason{"reason", Tr("Why the number is withheld: P, O, C or S."), "P"};
+    Option amplitude{"amplitude", Tr("Waveform amplitude in percent: 10, 20, ..., 100 (default 20)."), "PERCENT"};
+    Option level{"level-dbfs", Tr("Peak level in dBFS, -90 to 0, instead of --amplitude."), "DB"};
+    Option waveform{"waveform", Tr("square (default, the dialog's) or sine (phase-continuous)."), "KIND"};
+    Option markHz{"mark-hz", Tr("Sine mark frequency in Hz (default 1300)."), "HZ"};
+    Option spaceHz{"space-hz", Tr("Sine space frequency in Hz (default 2100)."), "HZ"};
+    Option baud{"baud", Tr("Sine bit rate, 300 to 4800 (default 1200)."), "BAUD"};
+    Option rate{"rate", Tr("Sample rate: 8000, 16000, 24000 (default), 44100 or 48000."), "HZ"};
+    Option noise{"noise-snr", Tr("Add white noise at this signal-to-noise ratio in dB (-20 to 100)."), "DB"};
+    Option seed{"seed", Tr("Seed of the noise (default 1)."), "N"};
+    Option leadMarks{"lead-marks", Tr("Mark bits before the frame, 0 to 10000 (default 80)."), "N"};
+    Option trailMarks{"trail-marks", Tr("Mark bits after the frame, 0 to 10000 (default 40)."), "N"};
+    Option silence{"silence-ms", Tr("Silence at each end in ms, 0 to 60000 (default 200)."), "MS"};
+    Option corrupt{"corrupt", Tr("Inject an error: crc, parity:K or truncate:K (K a frame byte, from 1)."), "WHAT"};
+    Option param{"param", Tr("A further parameter TYPE:TEXT after the first (repeatable; TYPE 0 to 255, 0x.. for hex)."), "TYPE:TEXT"};
 
-    void AddTo(QCommandLineParser& parser, bool bRequest) const
+    void AddTo(CommandLine& line, bool bRequest) const
     {
         if (bRequest)
-            parser.addOptions({number, reason});
-        parser.addOptions({amplitude, level, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks,
-                           silence, corrupt, param});
+            line.Add({number, reason});
+        line.Add({amplitude, level, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks, silence,
+                  corrupt, param});
     }
 };
 
 // Sets options from the parser; the first failure found, if any.
-std::optional<Failure> ReadSignalOptions(const QCommandLineParser& parser, const SignalOptionSet& set,
+std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const SignalOptionSet& set,
                                          SignalOptions& options);
 
 // Why the dialog would refuse a request, in the language of the messages.
-QString ProblemText(RequestProblem problem);
+std::string ProblemText(RequestProblem problem);
 
 // Reads the request of --number or --reason (exactly one of them given).
-std::optional<Failure> ReadRequest(const QString& number, bool bNumber, const QString& reason, bool bReason,
+std::optional<Failure> ReadRequest(const std::string& number, bool bNumber, const std::string& reason, bool bReason,
                                    NotificationRequest& request);
 
 // Composes request under options, or says why it cannot be.
@@ -70,20 +69,20 @@ struct RequestedSignal {
 };
 
 // Reads the request and the signal options, and composes the signal.
-std::optional<Failure> ReadSignal(const QCommandLineParser& parser, const SignalOptionSet& set,
+std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set,
                                   RequestedSignal& requested);
 
 // The request, frame, check and options as JSON.
-QJsonObject SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal);
+nlohmann::json SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal);
 
 // The signal as a WAVE file, or as bare 16-bit little-endian samples.
 std::vector<std::uint8_t> OutputBytes(const StressSignal& signal, bool bRaw);
 
 // Writes bytes to path by the safe save, or to standard output for "-".
-std::optional<Failure> WriteOutput(const QString& path, const std::vector<std::uint8_t>& bytes);
+std::optional<Failure> WriteOutput(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // The --volume option, and its value (default 30).
-QCommandLineOption VolumeOption();
-std::optional<Failure> ReadVolume(const QCommandLineParser& parser, const QCommandLineOption& option, int& volume);
+Option VolumeOption();
+std::optional<Failure> ReadVolume(const ParsedOptions& parser, const Option& option, int& volume);
 
 }  // namespace corvane::cli

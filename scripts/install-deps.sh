@@ -8,7 +8,7 @@ packages=(
     # build
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
-    libasound2-dev libfontconfig-dev
+    libasound2-dev libfontconfig-dev nlohmann-json3-dev gettext locales
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev libx11-dev
@@ -25,11 +25,24 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Japanese locale, under which the command line's messages are Japanese (and tested so).
+has_japanese_locale() { locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; }
+[ ${#missing[@]} -eq 0 ] && has_japanese_locale && exit 0
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! has_japanese_locale; then
+    echo "Generating the locale ja_JP.UTF-8"
+    if grep -q 'ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+        "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    else
+        echo 'ja_JP.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+    fi
+    "${sudo[@]}" locale-gen >/dev/null
+fi

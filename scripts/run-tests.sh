@@ -33,7 +33,8 @@ cmake --build build/release -j"$jobs"
 # Every trace format, in the libraries and the program alike.
 if grep -las -e 'bSendCnt=' -e 'CRC:0x' -e 'Offset=%d' -e 'Volume Set' -e 'dwUser =' \
         -e 'WM_CREATE' -e 'WM_DESTROY' -e 'iWaveFormValue =' \
-        build/release/signal/*.a build/release/audio/*.a build/release/ui/corvane build/release/cli/corvane-cli; then
+        build/release/signal/*.a build/release/audio/*.a build/release/ui/corvane build/release/cli/corvane-cli \
+        $(find build/release -name 'corvane-cli-*.so'); then
     echo "FAIL: the release build above carries trace text" >&2
     exit 1
 fi
@@ -44,14 +45,17 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install build/release --prefix "$prefix" >/dev/null
 for file in bin/corvane bin/corvane-cli share/man/man1/corvane-cli.1 share/applications/corvane.desktop \
-        share/icons/hicolor/scalable/apps/corvane.svg share/icons/hicolor/256x256/apps/corvane.png; do
+        share/icons/hicolor/scalable/apps/corvane.svg share/icons/hicolor/256x256/apps/corvane.png \
+        share/locale/ja/LC_MESSAGES/corvane-cli.mo; do
     [ -e "$prefix/$file" ] || { echo "FAIL: the install lacks $file" >&2; exit 1; }
 done
 [ "$("$prefix/bin/corvane-cli" frame --reason P)" = "90 81 87 90 82 C0 03 84 81 50 90 03 1E EE " ] ||
     { echo "FAIL: the installed corvane-cli does not frame a reason" >&2; exit 1; }
 "$prefix/bin/corvane-cli" save --number 0312345678 -o - | "$prefix/bin/corvane-cli" decode - | grep -q ': valid$' ||
     { echo "FAIL: the installed corvane-cli does not decode what it saves" >&2; exit 1; }
-echo "install: both programs, man page, menu entry and icons; the installed corvane-cli runs"
+LC_ALL=ja_JP.UTF-8 "$prefix/bin/corvane-cli" save --number '' -o - 2>&1 | grep -q '番号を入力してください' ||
+    { echo "FAIL: the installed corvane-cli does not speak Japanese under a Japanese locale" >&2; exit 1; }
+echo "install: both programs, man page, menu entry and icons; the installed corvane-cli runs, in Japanese too"
 
 # What a Debian user installs: the package, checked as a distribution checks it.
 echo "== dist"

@@ -10,8 +10,14 @@
 namespace corvane::test {
 
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-              const std::string& input,
-              std::chrono::milliseconds interruptAfter, int interruptSignal)
+              const std::string& input, std::chrono::milliseconds interruptAfter, int interruptSignal)
+{
+    return RunProgram(CORVANE_CLI, arguments, environment, input, interruptAfter, interruptSignal);
+}
+
+CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment, const std::string& input,
+                  std::chrono::milliseconds interruptAfter, int interruptSignal)
 {
     int inPipe[2], outPipe[2], errPipe[2];
     if (pipe(inPipe) != 0 || pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -23,13 +29,16 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
         dup2(errPipe[1], 2);
         for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
             close(fd);
+        // The language is the test's alone, whatever the locale of the shell that runs the tests.
+        for (const char* pszName : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            unsetenv(pszName);
         for (const std::string& setting : environment)
             putenv(const_cast<char*>(setting.c_str()));
-        std::vector<char*> argv{const_cast<char*>(CORVANE_CLI)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
-        execv(CORVANE_CLI, argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(inPipe[0]);

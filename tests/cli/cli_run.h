@@ -20,4 +20,9 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
               const std::string& input = {},
               std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0), int interruptSignal = 2);
 
+// The same with another program file, as RunCli runs corvane-cli.
+CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment = {"LANG=C"}, const std::string& input = {},
+                  std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0), int interruptSignal = 2);
+
 }  // namespace corvane::test

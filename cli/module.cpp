@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "module.h"
+
+#include "commands.h"
+#include "player.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <system_error>
+
+#include <dlfcn.h>
+
+namespace corvane::cli {
+
+namespace {
+
+// Loaded modules by name; never unloaded, as their code may run until the process ends.
+std::map<std::string, void*>& Loaded()
+{
+    static std::map<std::string, void*> modules;
+    return modules;
+}
+
+void* Load(const char* module, std::optional<Failure>& failure)
+{
+    void*& handle = Loaded()[module];
+    if (handle != nullptr)
+        return handle;
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path path =
+        (program.parent_path() / CORVANE_MODULE_DIR / (std::string(module) + ".so")).lexically_normal();
+    handle = error ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        Loaded().erase(module);
+        const char* pszReason = dlerror();
+        failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"),
+                                              {path.string(), pszReason != nullptr ? pszReason : error.message()})};
+    }
+    return handle;
+}
+
+using CommandEntry = int (*)(const Arguments*);
+
+int RunInModule(const char* module, const char* entry, const Arguments& arguments)
+{
+    std::optional<Failure> failure;
+    const auto run = reinterpret_cast<CommandEntry>(ModuleSymbol(module, entry, failure));
+    return run != nullptr ? run(&arguments) : Finish(failure);
+}
+
+}  // namespace
+
+void* ModuleSymbol(const char* module, const char* symbol, std::optional<Failure>& failure)
+{
+    void* const handle = Load(module, failure);
+    void* const found = handle != nullptr ? dlsym(handle, symbol) : nullptr;
+    if (handle != nullptr && found == nullptr)
+        failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"), {module, symbol})};
+    return found;
+}
+
+bool LoadedModulesLeftPlaybackStuck()
+{
+    for (const auto& [name, handle] : Loaded()) {
+        const auto stuck = reinterpret_cast<bool (*)()>(dlsym(handle, "CorvaneCliPlaybackStuck"));
+        if (stuck != nullptr && stuck())
+            return true;
+    }
+    return false;
+}
+
+std::optional<Failure> LoadPlayer(std::unique_ptr<SignalPlayer>& player)
+{
+    std::optional<Failure> failure;
+    const auto make = reinterpret_cast<SignalPlayer* (*)()>(ModuleSymbol("corvane-cli-play", "CorvaneCliNewPlayer", failure));
+    if (make != nullptr)
+        player.reset(make());
+    return failure;
+}
+
+int RunDecode(const Arguments& arguments)
+{
+    return RunInModule("corvane-cli-decode", "CorvaneCliDecode", arguments);
+}
+
+int RunLoopback(const Arguments& arguments)
+{
+    return RunInModule("corvane-cli-decode", "CorvaneCliLoopback", arguments);
+}
+
+}  // namespace corvane::cli

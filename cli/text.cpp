@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#include "text.h"
+
+#include <array>
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <libintl.h>
+
+namespace corvane::cli {
+
+namespace {
+
+constexpr const char* kDomain = "corvane-cli";
+// Translated by each catalog into its own language tag ("messages: ja"): whether a catalog was found, by gettext's
+// own choice among LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
+constexpr const char* kLanguageTag = TrNoop("messages: en");
+
+}  // namespace
+
+const char* Version()
+{
+    return CORVANE_VERSION;
+}
+
+void SetUpMessages()
+{
+    // Only the messages and the character set follow the locale: numbers keep their "." always,
+    // as scripts reading them expect.
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        bindtextdomain(kDomain, (program.parent_path() / CORVANE_LOCALE_DIR).lexically_normal().c_str());
+    // Every text this program writes is UTF-8, whatever the locale's encoding.
+    bind_textdomain_codeset(kDomain, "UTF-8");
+}
+
+std::string Tr(const char* pszText)
+{
+    return dgettext(kDomain, pszText);
+}
+
+bool MessagesInJapanese()
+{
+    return std::strcmp(dgettext(kDomain, kLanguageTag), "messages: ja") == 0;
+}
+
+std::string Format(std::string_view text, std::initializer_list<std::string_view> args)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t index = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : args.size();
+        if (text[i] == '%' && index < args.size()) {
+            result += args.begin()[index];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+std::string Number(double value)
+{
+    std::array<char, 32> buffer{};
+    const auto [pEnd, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return error == std::errc() ? std::string(buffer.data(), pEnd) : std::string();
+}
+
+std::string Fixed(double value, int digits)
+{
+    std::array<char, 64> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "%.*f", digits, value);
+    return buffer.data();
+}
+
+std::string Hex(int value, int digits)
+{
+    std::array<char, 16> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "0x%0*X", digits, static_cast<unsigned>(value));
+    return buffer.data();
+}
+
+}  // namespace corvane::cli
