@@ -24,20 +24,21 @@ std::map<std::string, void*>& Loaded()
 
 void* Load(const char* module, std::optional<Failure>& failure)
 {
-    void*& handle = Loaded()[module];
-    if (handle != nullptr)
-        return handle;
+    const auto loaded = Loaded().find(module);
+    if (loaded != Loaded().end())
+        return loaded->second;
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::filesystem::path path =
         (program.parent_path() / CORVANE_MODULE_DIR / (std::string(module) + ".so")).lexically_normal();
-    handle = error ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* const handle = error ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        Loaded().erase(module);
         const char* pszReason = dlerror();
         failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"),
                                               {path.string(), pszReason != nullptr ? pszReason : error.message()})};
+        return nullptr;
     }
+    Loaded().emplace(module, handle);
     return handle;
 }
 
