@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Bits out of a recording: 1200 baud frequency-shift keying, mark 1300 Hz and space 2100 Hz by
-// default, through spandsp's generic FSK receiver.
+// default, received at the recording's own rate by a matched filter for each tone.
 #pragma once
 
 #include "wave_reader.h"
@@ -18,17 +18,20 @@ struct FskTones {
     double baud = 1200;
 };
 
-// One bit as received, with the time it came out of the receiver.
+// One bit as received, with the time its cell began.
 struct ReceivedBit {
     bool bMark = false;
     bool bCarrierStart = false;  // the first bit after the tones began again
     double seconds = 0;
 };
 
-// The receiver over a recording that comes in pieces: each piece is converted to 8000 samples
-// per second (libsoxr) and demodulated (spandsp's FSK receiver) as it comes, so memory stays
-// bounded however long the recording. Tones down to about -50 dBFS are received; silence gives
-// no bits. The bits are the same however the recording is cut into pieces.
+// The receiver over a recording that comes in pieces, demodulated as it comes so that memory
+// stays bounded however long the recording. Each tone's energy over the last bit cell is
+// measured by correlation with that tone (a matched filter for a cell of it, whatever its
+// phase); a bit is read where the cell ends, by a clock that each change between the tones
+// pulls towards itself, as start-stop characters need. Tones down to about -75 dBFS are
+// received; silence gives no bits. The bits are the same however the recording is cut into
+// pieces.
 class Demodulator {
 public:
     // For samples at rate (8000 to 96000 per second).
@@ -45,9 +48,6 @@ public:
     struct State;
 
 private:
-    std::vector<ReceivedBit> Take(std::span<const float> samples, bool bLast);
-    void Receive(bool bAll);
-
     std::unique_ptr<State> m_pState;
 };
 

@@ -101,7 +101,16 @@ INSTANTIATE_TEST_SUITE_P(
         Condition{"Minus40dBFS", [](SignalOptions& o) { o.levelDbfs = -40; }},
         Condition{"Noise12dB", [](SignalOptions& o) { o.noiseSnrDb = 12; o.seed = 11; }},
         Condition{"SineNoise12dB", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.noiseSnrDb = 12; o.seed = 12; }},
-        Condition{"FortyLeadMarks", [](SignalOptions& o) { o.leadMarks = 40; }}),
+        Condition{"FortyLeadMarks", [](SignalOptions& o) { o.leadMarks = 40; }},
+        Condition{"Minus70dBFS", [](SignalOptions& o) { o.levelDbfs = -70; }},
+        Condition{"Noise6dB", [](SignalOptions& o) { o.noiseSnrDb = 6; o.seed = 21; }},
+        Condition{"SineNoise4dB", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.noiseSnrDb = 4; o.seed = 22; }},
+        Condition{"TonesTenPercentHighNoise10dB",
+                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1430; o.spaceHz = 2310; o.noiseSnrDb = 10; o.seed = 23; }},
+        Condition{"TonesTenPercentLowNoise10dB",
+                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1170; o.spaceHz = 1890; o.noiseSnrDb = 10; o.seed = 24; }},
+        Condition{"BitRateFivePercentSlow", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1140; }},
+        Condition{"BitRateFivePercentFast", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1260; }}),
     [](const testing::TestParamInfo<Condition>& param) { return std::string(param.param.label); });
 
 struct Injected {
