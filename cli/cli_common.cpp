@@ -96,6 +96,11 @@ bool InputFile::Read(std::vector<char>& bytes, std::size_t nMax)
         m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n));
         return true;
     }
+    return ReadMore(bytes, nMax);
+}
+
+bool InputFile::ReadMore(std::vector<char>& bytes, std::size_t nMax)
+{
     const std::size_t had = bytes.size();
     bytes.resize(had + nMax);
     ssize_t n = 0;
@@ -111,18 +116,16 @@ bool InputFile::Read(std::vector<char>& bytes, std::size_t nMax)
 bool InputFile::ReadLine(std::string& line)
 {
     constexpr std::size_t kReadBytes = 64 * 1024;
-    std::vector<char> bytes;
+    std::size_t searched = 0;  // of the pending bytes, those that hold no line end
     for (;;) {
-        const auto end = std::find(m_pending.begin(), m_pending.end(), '\n');
+        const auto end = std::find(m_pending.begin() + static_cast<std::ptrdiff_t>(searched), m_pending.end(), '\n');
         if (end != m_pending.end()) {
             line.assign(m_pending.begin(), end + 1);
             m_pending.erase(m_pending.begin(), end + 1);
             return true;
         }
-        bytes.swap(m_pending);
-        const bool bMore = Read(bytes, kReadBytes);
-        bytes.swap(m_pending);
-        if (!bMore) {
+        searched = m_pending.size();
+        if (!ReadMore(m_pending, kReadBytes)) {
             line.assign(m_pending.begin(), m_pending.end());
             m_pending.clear();
             return !line.empty();

@@ -59,6 +59,9 @@ public:
     const std::string& Error() const { return m_error; }
 
 private:
+    // Appends up to nMax bytes read from the file itself to bytes; false at its end or an error.
+    bool ReadMore(std::vector<char>& bytes, std::size_t nMax);
+
     int m_fd = -1;
     bool m_bOwned = false;
     std::string m_error;

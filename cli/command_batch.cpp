@@ -67,14 +67,6 @@ std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptio
     return std::nullopt;
 }
 
-// The line without its end, its comment and the blanks around it.
-std::string Content(const std::string& line)
-{
-    const std::string text = line.substr(0, line.find('#'));
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
-}
-
 // The first control character in line, which is never taken for text (a NUL would end it early).
 std::optional<unsigned char> ControlCharacter(const std::string& line)
 {
@@ -151,7 +143,7 @@ int RunBatch(const Arguments& arguments)
             ++nFailed;
             continue;
         }
-        const std::string content = Content(text);
+        const std::string content = Trimmed(text.substr(0, text.find('#')));  // without its comment
         if (content.empty())
             continue;
         BatchLine request;

@@ -92,13 +92,11 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
     SignalFrame bytes;
     bytes.bSendCnt = static_cast<std::uint8_t>(std::min<std::size_t>(frame.bytes.size(), 255));
     std::copy_n(frame.bytes.begin(), bytes.bSendCnt, bytes.data.begin());
-    std::string hex = HexFrameText(bytes);
-    hex.erase(hex.find_last_not_of(" \n") + 1);
     nlohmann::json json{{"version", Version()},
                      {"frame", index},
                      {"seconds", frame.seconds},
                      {"markRun", frame.markRun},
-                     {"bytes", hex},
+                     {"bytes", Trimmed(HexFrameText(bytes))},
                      {"parameters", parameters},
                      {"faults", faults},
                      {"valid", frame.IsValid()}};

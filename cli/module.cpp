@@ -28,9 +28,7 @@ void* Load(const char* module, std::optional<Failure>& failure)
     if (loaded != Loaded().end())
         return loaded->second;
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    const std::filesystem::path path =
-        (program.parent_path() / CORVANE_MODULE_DIR / (std::string(module) + ".so")).lexically_normal();
+    const std::filesystem::path path = BesideProgram(CORVANE_MODULE_DIR, error) / (std::string(module) + ".so");
     void* const handle = error ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* pszReason = dlerror();

@@ -209,13 +209,11 @@ nlohmann::json SignalJson(const NotificationRequest& request, const SignalOption
     const int check = count >= 2 ? signal.frame.data[static_cast<std::size_t>(count - 2)] |
                                        signal.frame.data[static_cast<std::size_t>(count - 1)] << 8
                                  : 0;
-    std::string frame = HexFrameText(signal.frame);
-    frame.erase(frame.find_last_not_of(" \n") + 1);
     return nlohmann::json{
         {"version", Version()},
         {"request", {{"kind", request.kind == InformationKind::CallerNumber ? "number" : "reason"},
                      {"text", FromCodePage932(request.text)}}},
-        {"frame", frame},
+        {"frame", Trimmed(HexFrameText(signal.frame))},
         {"frameBytes", bytes},
         {"check", Hex(check, 4)},
         {"sendCount", count},

@@ -27,6 +27,12 @@ const char* Version()
     return CORVANE_VERSION;
 }
 
+std::filesystem::path BesideProgram(const char* relative, std::error_code& error)
+{
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return (program.parent_path() / relative).lexically_normal();
+}
+
 void SetUpMessages()
 {
     // Only the messages and the character set follow the locale: numbers keep their "." always,
@@ -34,9 +40,9 @@ void SetUpMessages()
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
     std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path catalogs = BesideProgram(CORVANE_LOCALE_DIR, error);
     if (!error)
-        bindtextdomain(kDomain, (program.parent_path() / CORVANE_LOCALE_DIR).lexically_normal().c_str());
+        bindtextdomain(kDomain, catalogs.c_str());
     // Every text this program writes is UTF-8, whatever the locale's encoding.
     bind_textdomain_codeset(kDomain, "UTF-8");
 }
@@ -79,6 +85,14 @@ std::string Fixed(double value, int digits)
     std::array<char, 64> buffer{};
     std::snprintf(buffer.data(), buffer.size(), "%.*f", digits, value);
     return buffer.data();
+}
+
+std::string Trimmed(std::string_view text)
+{
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, text.find_last_not_of(kBlanks) + 1 - first));
 }
 
 std::string Hex(int value, int digits)

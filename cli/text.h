@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The command line's messages in the user's language, and the small formatting they need.
+// The command line's messages in the user's language, the files it keeps beside itself, and the
+// small formatting its texts need.
 #pragma once
 
 #include <concepts>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -11,6 +13,9 @@ namespace corvane::cli {
 
 // The program's version, as "1.1.0".
 const char* Version();
+
+// The path relative to the folder of the program's own file, or error saying why it has none.
+std::filesystem::path BesideProgram(const char* relative, std::error_code& error);
 
 // Chooses the messages' language from the locale (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) and finds
 // the message catalog relative to the program's own file, so the build runs as the install does.
@@ -41,6 +46,9 @@ std::string Number(T value)
 
 // value with digits decimals, in the C locale's notation ("1.250").
 std::string Fixed(double value, int digits);
+
+// text without the spaces, tabs and line ends at its start and end.
+std::string Trimmed(std::string_view text);
 
 // value as "0x" and digits upper-case hexadecimal digits.
 std::string Hex(int value, int digits);

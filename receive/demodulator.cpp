@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace corvane {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 // Mean square over a cell, of full scale's square, at which the tones count as present: about
 // -75 dBFS to come, -80 dBFS to go. Below any line's level, above a quiet sound card's hiss.
 constexpr double kCarrierOn = 3.2e-8;
@@ -194,8 +194,8 @@ Demodulator::Demodulator(int rate, const FskTones& tones) : m_pState(std::make_u
     state.cell = rate / tones.baud;
     state.length = std::max(2, static_cast<int>(std::lround(state.cell)));
     for (auto [pTone, hz] : {std::pair{&state.mark, tones.markHz}, std::pair{&state.space, tones.spaceHz}}) {
-        pTone->stepRe = std::cos(kTwoPi * hz / rate);
-        pTone->stepIm = -std::sin(kTwoPi * hz / rate);
+        pTone->stepRe = std::cos(2 * std::numbers::pi * hz / rate);
+        pTone->stepIm = -std::sin(2 * std::numbers::pi * hz / rate);
     }
     state.ring.assign(static_cast<std::size_t>(state.length), Slot{});
 }
