@@ -9,22 +9,44 @@ namespace corvane {
 
 namespace {
 
-// Mean square over a cell, of full scale's square, at which the tones count as present: about
-// -75 dBFS to come, -80 dBFS to go. Below any line's level, above a quiet sound card's hiss.
+// Mean square over a cell, of full scale's square, at which the tones count as present: about -75
+// dBFS to come, -80 dBFS to go. Below any line's level, above a quiet sound card's hiss.
 constexpr double kCarrierOn = 3.2e-8;
 constexpr double kCarrierOff = 1e-8;
-// How far a change between the tones within a character moves the bit clock towards itself: a
-// whole step would follow every change that noise makes.
+// How far a change between the tones moves the bit clock towards itself: a whole step would follow
+// every change that noise makes. A start bit moves it further, being where a character's timing
+// begins.
 constexpr double kTimingGain = 0.3;
-// How much each cell read teaches the slicer about the share of its tone.
-constexpr double kShareLearning = 0.05;
+constexpr double kStartGain = 0.6;
+// A start bit further than this (in cells) from the clock finds it lost, after the idle marks or a
+// drifting character, and sets it outright.
+constexpr double kLostClock = 0.35;
+// The filters' energies cross a little after the middle of a change between the tones: by about a
+// twentieth of a cell for a sine, by three twentieths for the dialog's square wave, whose cells
+// restart their wave. Changes are taken to be this much (in cells) earlier than they cross.
+constexpr double kCrossingLag = 0.1;
+// How much each cell read teaches the slicer about the share of its tone: at first the mean of the
+// cells read, later this little, so that noise does not move the threshold from cell to cell.
+constexpr double kShareLearning = 0.01;
+// A cell this many times stronger than the cells before it begins a new signal, whose shares are
+// learnt afresh: those of the noise before it are no guide.
+constexpr double kNewSignal = 4;
+// How fast the mean strength of the cells follows them.
+constexpr double kStrengthLearning = 0.05;
 // A character's cells: start bit, eight data bits (parity in the eighth), stop bit.
 constexpr int kCharacterCells = 10;
+// How far from the nominal bit rate a sender's may be, and how far the bit rate that two
+// characters' start bits say moves the one the clock keeps: noise moves each start a little.
+constexpr double kRateRange = 0.06;
+constexpr double kRateGain = 0.2;
 // Samples between two renewals of the oscillators and sums, against the drift of rounding.
 constexpr long long kRenewal = 1 << 14;  // a power of two
+// Rates from which pairs of samples are averaged before the filters: the tones lose less than 0.1
+// dB at half such a rate, the noise near them none, and the filters do half the work.
+constexpr int kHalvedFrom = 32000;
 
-// A tone's oscillator, e^(-j w n), and its correlation with the last cell of samples: the sum
-// of x[n] e^(-j w n) over it, the matched filter's output for a cell of that tone in any phase.
+// A tone's oscillator, e^(-j w n), and its correlation with the last cell of samples: the sum of
+// x[n] e^(-j w n) over it, the matched filter's output for a cell of that tone in any phase.
 struct Tone {
     double stepRe = 1, stepIm = 0;    // e^(-j w)
     double phaseRe = 1, phaseIm = 0;  // e^(-j w n)
@@ -41,9 +63,15 @@ struct Slot {
 }  // namespace
 
 struct Demodulator::State {
-    int rate = 0;
-    double cell = 0;  // samples in a bit cell, not a whole number in general
-    int length = 0;   // samples the filters hold: the cell, rounded
+    double rate = 0;  // of the samples the filters take
+    bool bHalve = false;
+    float held = 0;  // the first of a pair whose second is still to come
+    bool bHeld = false;
+    std::vector<float> halved;
+    double nominalCell = 0;  // samples in a bit cell at the nominal bit rate
+    double cell = 0;         // and as the start bits say: not a whole number in general
+    double lastStart = -1;   // where the last start bit began; -1 before any
+    int length = 0;          // samples the filters hold: the cell, rounded
     Tone mark;
     Tone space;
     std::vector<Slot> ring;  // the cell's samples, oldest at the position
@@ -55,16 +83,22 @@ struct Demodulator::State {
     bool bLastMark = true;
     double nextRead = 0;  // the sample at which the filters hold the current cell whole
     int cellsSinceStart = kCharacterCells;  // read since the last start bit began, it included
-    // The mark filter's share of both filters' energy, as learnt: 1 in a mark cell and 0 in a
-    // space cell at the nominal tones without noise.
+    // The mark filter's share of both filters' energy, as learnt: 1 in a mark cell and 0 in a space
+    // cell at the nominal tones without noise.
     double markShare = 1;   // in a mark cell
     double spaceShare = 0;  // and in a space cell
+    int nMarkCells = 0;     // read since learning began
+    int nSpaceCells = 0;
+    double strength = 0;  // both filters' energy over a cell, as the recent cells had it
     std::vector<ReceivedBit> bits;
 
     void Take(std::span<const float> samples);
+    std::span<const float> Halve(std::span<const float> samples);
     void Renew();
     void Decide(double now, double markEnergy, double spaceEnergy);
+    void MeasureRate(double start);
     double Threshold() const { return (markShare + spaceShare) / 2; }
+    void Learn(bool bMark, double share, double total);
     void Emit(bool bMark, double read)
     {
         bits.push_back({bMark, bCarrierStart, std::max(0.0, read + 1 - cell) / rate});
@@ -96,8 +130,8 @@ void Demodulator::State::Take(std::span<const float> samples)
     // The sums over a cell, against their thresholds, need no division.
     const double carrierOn = kCarrierOn * length;
     const double carrierOff = kCarrierOff * length;
-    // Kept in locals while the samples pass: the compiler cannot keep members in registers
-    // across the ring's stores.
+    // Kept in locals while the samples pass: the compiler cannot keep members in registers across
+    // the ring's stores.
     Tone m = mark;
     Tone s = space;
     double power = squareSum;
@@ -123,6 +157,10 @@ void Demodulator::State::Take(std::span<const float> samples)
         if (!bCarrier && n >= length && power > carrierOn) {
             bCarrier = true;
             bCarrierStart = true;
+            cell = nominalCell;
+            lastStart = -1;
+            nMarkCells = nSpaceCells = 0;
+            strength = 0;
             bLastMark = m.Energy() > Threshold() * (m.Energy() + s.Energy());
             nextRead = now + cell;
         } else if (bCarrier && power < carrierOff) {
@@ -135,6 +173,19 @@ void Demodulator::State::Take(std::span<const float> samples)
     space = s;
     squareSum = power;
     at = position;
+}
+
+// Each pair of samples averaged, a pair split between two pieces included.
+std::span<const float> Demodulator::State::Halve(std::span<const float> samples)
+{
+    halved.clear();
+    for (const float sample : samples) {
+        if (bHeld)
+            halved.push_back((held + sample) / 2);
+        held = sample;
+        bHeld = !bHeld;
+    }
+    return halved;
 }
 
 // Against the drift of rounding: the oscillators back to magnitude one, the sums summed afresh.
@@ -163,39 +214,77 @@ void Demodulator::State::Decide(double now, double markEnergy, double spaceEnerg
     const bool bMark = markEnergy > Threshold() * total;
     if (bMark != bLastMark) {
         // The filters hold as much of each cell: the new cell began half their length back.
-        const double begin = now + 1 - length / 2.0;
+        const double begin = now + 1 - length / 2.0 - kCrossingLag * cell;
         if (nextRead < begin - 1 + cell / 2)  // the cell that ended has not been read yet
             Emit(bLastMark, nextRead);
         else
             nextRead -= cell;
-        // A start bit, the first space after a character's cells or the idle marks, sets the
-        // clock; any other change moves it part of the way to itself: a change that noise made
-        // moves it little, and a drifting bit rate is followed within the character.
+        // A start bit, the first space after a character's cells or the idle marks, sets the clock;
+        // any other change moves it part of the way to itself: a change that noise made moves it
+        // little, and a drifting bit rate is followed within the character.
         const double predicted = nextRead + cell;
         const bool bStart = !bMark && cellsSinceStart >= kCharacterCells;
-        nextRead = predicted + (bStart ? 1.0 : kTimingGain) * (begin - 1 + cell - predicted);
-        cellsSinceStart = bStart ? 0 : cellsSinceStart;
+        const double error = begin - 1 + cell - predicted;
+        const double gain = !bStart ? kTimingGain : std::abs(error) > kLostClock * cell ? 1 : kStartGain;
+        nextRead = predicted + gain * error;
+        if (bStart)
+            MeasureRate(begin);
         bLastMark = bMark;
     }
     if (now >= nextRead) {
-        // The share that each tone gives, learnt from the cells read: tones off their nominal
-        // frequencies give less than all and more than none, and the slicer stays between them.
-        const double share = total > 0 ? markEnergy / total : 0.5;
-        (bMark ? markShare : spaceShare) += kShareLearning * (share - (bMark ? markShare : spaceShare));
+        Learn(bMark, total > 0 ? markEnergy / total : 0.5, total);
+        // A start bit that reads as a mark was noise: the next space may still be one.
+        if (cellsSinceStart == 0 && bMark)
+            cellsSinceStart = kCharacterCells - 1;
         Emit(bMark, nextRead);
         nextRead += cell;
     }
 }
 
+// The cell's length, from the time since the last start bit, if that was a character's length:
+// characters that follow each other at once tell the bit rate. A gap between them, of a whole
+// number of cells or not, tells nothing sure.
+void Demodulator::State::MeasureRate(double start)
+{
+    if (lastStart >= 0) {
+        const double measured = (start - lastStart) / kCharacterCells;
+        if (std::abs(measured / nominalCell - 1) <= kRateRange)
+            cell += kRateGain * (measured - cell);
+    }
+    lastStart = start;
+    cellsSinceStart = 0;
+}
+
+// The share that each tone gives, learnt from the cells read: tones off their nominal frequencies
+// give less than all and more than none, and the slicer stays between them. Until a tone's first
+// cell, its share mirrors the other's.
+void Demodulator::State::Learn(bool bMark, double share, double total)
+{
+    if (total > kNewSignal * strength) {
+        nMarkCells = nSpaceCells = 0;
+        cell = nominalCell;
+        lastStart = -1;
+    }
+    strength += (nMarkCells + nSpaceCells == 0 ? 1 : kStrengthLearning) * (total - strength);
+    int& nCells = bMark ? nMarkCells : nSpaceCells;
+    double& learnt = bMark ? markShare : spaceShare;
+    learnt += std::max(1.0 / ++nCells, kShareLearning) * (share - learnt);
+    if (nSpaceCells == 0)
+        spaceShare = 1 - markShare;
+    if (nMarkCells == 0)
+        markShare = 1 - spaceShare;
+}
+
 Demodulator::Demodulator(int rate, const FskTones& tones) : m_pState(std::make_unique<State>())
 {
     State& state = *m_pState;
-    state.rate = rate;
-    state.cell = rate / tones.baud;
+    state.bHalve = rate >= kHalvedFrom;
+    state.rate = state.bHalve ? rate / 2.0 : rate;
+    state.nominalCell = state.cell = state.rate / tones.baud;
     state.length = std::max(2, static_cast<int>(std::lround(state.cell)));
     for (auto [pTone, hz] : {std::pair{&state.mark, tones.markHz}, std::pair{&state.space, tones.spaceHz}}) {
-        pTone->stepRe = std::cos(2 * std::numbers::pi * hz / rate);
-        pTone->stepIm = -std::sin(2 * std::numbers::pi * hz / rate);
+        pTone->stepRe = std::cos(2 * std::numbers::pi * hz / state.rate);
+        pTone->stepIm = -std::sin(2 * std::numbers::pi * hz / state.rate);
     }
     state.ring.assign(static_cast<std::size_t>(state.length), Slot{});
 }
@@ -205,7 +294,7 @@ Demodulator::~Demodulator() = default;
 std::vector<ReceivedBit> Demodulator::Feed(std::span<const float> samples)
 {
     State& state = *m_pState;
-    state.Take(samples);
+    state.Take(state.bHalve ? state.Halve(samples) : samples);
     std::vector<ReceivedBit> bits;
     bits.swap(state.bits);
     return bits;
