@@ -29,13 +29,14 @@ test: deps
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
 	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane_decode_bench corvane-cli \
-		corvane_save_floor corvane corvane_minimal_dialog corvane_startup_bench
+		corvane_save_floor corvane corvane_minimal_dialog corvane_startup_bench corvane_jclip_rx
 	build/bench/bench/corvane_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	build/bench/bench/corvane_decode_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@bash bench/cli_start.sh build/bench
 	@bash bench/decode_memory.sh build/bench
 	@bash bench/cli_batch.sh build/bench build
 	@bash bench/startup.sh build/bench 21
+	@/usr/bin/python3 bench/sensitivity.py build/bench docs/sensitivity.png
 
 # Needs a PulseAudio server binary (pulseaudio, pulseaudio-utils, libasound2-plugins).
 latency: deps

@@ -12,7 +12,7 @@ packages=(
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev libx11-dev
-    libspandsp-dev libtiff-dev minimodem sox time
+    libspandsp-dev libtiff-dev minimodem sox time python3-numpy python3-matplotlib
     # the Debian package and its checks
     debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
     # screenshots of the dialog
