@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "demodulator.h"
 
+#include "square_cells.h"
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace corvane {
@@ -81,7 +84,7 @@ struct Demodulator::State {
     bool bCarrier = false;
     bool bCarrierStart = false;
     bool bLastMark = true;
-    double nextRead = 0;  // the sample at which the filters hold the current cell whole
+    double nextRead = 0;                    // the sample at which the filters hold the current cell whole
     int cellsSinceStart = kCharacterCells;  // read since the last start bit began, it included
     // The mark filter's share of both filters' energy, as learnt: 1 in a mark cell and 0 in a space
     // cell at the nominal tones without noise.
@@ -89,7 +92,11 @@ struct Demodulator::State {
     double spaceShare = 0;  // and in a space cell
     int nMarkCells = 0;     // read since learning began
     int nSpaceCells = 0;
-    double strength = 0;  // both filters' energy over a cell, as the recent cells had it
+    double strength = 0;                // both filters' energy over a cell, as the recent cells had it
+    std::optional<SquareCells> square;  // where the recording may be the dialog's own
+    double lastBitSeconds = -1;         // when the last bit's cell began
+    bool bLastFromCells = false;        // whether the dialog's cells read it
+    std::vector<ReceivedBit> waiting;
     std::vector<ReceivedBit> bits;
 
     void Take(std::span<const float> samples);
@@ -99,9 +106,35 @@ struct Demodulator::State {
     void MeasureRate(double start);
     double Threshold() const { return (markShare + spaceShare) / 2; }
     void Learn(bool bMark, double share, double total);
+    // A bit from the filters or the dialog's cells, whichever reads now: the one that takes over
+    // from the other may read the cell that the other read last again.
+    void Put(const ReceivedBit& bit, bool bFromCells)
+    {
+        if (bFromCells == bLastFromCells || bit.seconds >= lastBitSeconds + nominalCell / 2 / rate) {
+            bits.push_back(bit);
+            lastBitSeconds = bit.seconds;
+            bLastFromCells = bFromCells;
+        }
+    }
+    // The filters' bits that wait while the dialog's cells are read: those of cells before the one
+    // that begins at seconds, which the dialog's cells did not read, still count.
+    void PutWaiting(double seconds)
+    {
+        for (const ReceivedBit& bit : waiting) {
+            if (bit.seconds < seconds - nominalCell / 2 / rate)
+                Put(bit, false);
+        }
+        waiting.clear();
+    }
     void Emit(bool bMark, double read)
     {
-        bits.push_back({bMark, bCarrierStart, std::max(0.0, read + 1 - cell) / rate});
+        const ReceivedBit bit{bMark, bCarrierStart, std::max(0.0, read + 1 - cell) / rate};
+        if (square && square->Recognised()) {
+            waiting.push_back(bit);
+        } else {
+            PutWaiting(std::numeric_limits<double>::infinity());
+            Put(bit, false);
+        }
         bCarrierStart = false;
         ++cellsSinceStart;
     }
@@ -168,6 +201,13 @@ void Demodulator::State::Take(std::span<const float> samples)
         }
         if (bCarrier)
             Decide(now, m.Energy(), s.Energy());
+        if (square) {
+            const std::optional<ReceivedBit> bit = square->Take(sample, bCarrier, std::max(m.Energy(), s.Energy()));
+            if (bit) {
+                PutWaiting(bit->seconds);
+                Put(*bit, true);
+            }
+        }
     }
     mark = m;
     space = s;
@@ -178,14 +218,17 @@ void Demodulator::State::Take(std::span<const float> samples)
 // Each pair of samples averaged, a pair split between two pieces included.
 std::span<const float> Demodulator::State::Halve(std::span<const float> samples)
 {
-    halved.clear();
-    for (const float sample : samples) {
-        if (bHeld)
-            halved.push_back((held + sample) / 2);
-        held = sample;
-        bHeld = !bHeld;
-    }
-    return halved;
+    halved.resize(samples.size() / 2 + 1);
+    std::size_t nHalved = 0;
+    std::size_t i = 0;
+    if (bHeld && !samples.empty())
+        halved[nHalved++] = (held + samples[i++]) / 2;
+    for (; i + 1 < samples.size(); i += 2)
+        halved[nHalved++] = (samples[i] + samples[i + 1]) / 2;
+    bHeld = i < samples.size();
+    if (bHeld)
+        held = samples[i];
+    return std::span<const float>(halved).first(nHalved);
 }
 
 // Against the drift of rounding: the oscillators back to magnitude one, the sums summed afresh.
@@ -287,6 +330,8 @@ Demodulator::Demodulator(int rate, const FskTones& tones) : m_pState(std::make_u
         pTone->stepIm = -std::sin(2 * std::numbers::pi * hz / state.rate);
     }
     state.ring.assign(static_cast<std::size_t>(state.length), Slot{});
+    if (SquareCells::Applies(rate, tones))
+        state.square.emplace();
 }
 
 Demodulator::~Demodulator() = default;
@@ -302,6 +347,7 @@ std::vector<ReceivedBit> Demodulator::Feed(std::span<const float> samples)
 
 std::vector<ReceivedBit> Demodulator::Finish()
 {
+    m_pState->PutWaiting(std::numeric_limits<double>::infinity());
     std::vector<ReceivedBit> bits;
     bits.swap(m_pState->bits);
     return bits;

@@ -109,6 +109,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1430; o.spaceHz = 2310; o.noiseSnrDb = 10; o.seed = 23; }},
         Condition{"TonesTenPercentLowNoise10dB",
                   [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1170; o.spaceHz = 1890; o.noiseSnrDb = 10; o.seed = 24; }},
+        Condition{"TonesTwoHundredHzLow",
+                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1100; o.spaceHz = 1900; }},
+        Condition{"TonesTwoHundredHzHigh",
+                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1500; o.spaceHz = 2300; }},
         Condition{"BitRateFivePercentSlow", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1140; }},
         Condition{"BitRateFivePercentFast", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1260; }}),
     [](const testing::TestParamInfo<Condition>& param) { return std::string(param.param.label); });
