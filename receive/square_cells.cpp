@@ -15,10 +15,11 @@ namespace {
 constexpr double kLearning = 0.1;
 constexpr int kFirstCells = 16;
 // How much of the cells' energy the exact cell must explain, against what the stronger tone's
-// filter does, for the dialog's cells to be recognised and to stay so: 1.1 to 1.3 times as much for
-// the dialog's cells (noise adds more to the filter's share than to the exact cell's), 0.9 or less
-// for a sine's, whose phase and frequency the exact cells do not have.
-constexpr double kShapeToRecognise = 0.8;
+// filter does, for the dialog's cells to be recognised and to stay so. The dialog's cells give 1.1
+// to 1.3 (noise adds more to the filter's share than to the exact cell's), a sine's 0.86 at most
+// (a whole period a cell), far less otherwise: their phase and frequency are not the exact cells'.
+// Once recognised, cells blurred by a clock off the dialog's give less for a while.
+constexpr double kShapeToRecognise = 1.0;
 constexpr double kShapeToKeep = 0.7;
 // How clear the places next to the cells' may be, against theirs: a cell of the dialog's read one
 // sample off is 0.8 as clear, noise or not (noise makes every place less clear alike), while a sine
