@@ -2,6 +2,7 @@
 // corvane-cli batch: one request a line, each saved or played.
 #include "commands.h"
 
+#include "named_parameters.h"
 #include "player.h"
 #include "signal_request.h"
 
@@ -19,7 +20,9 @@ namespace corvane::cli {
 
 namespace {
 
-// One line of a batch: "number N" or "reason P", then amplitude=PERCENT and name=NAME fields.
+// One line of a batch: "number N" or "reason P", then amplitude=PERCENT and name=NAME fields, and
+// further parameters as on the command line (datetime=MMDDhhmm, called=N, number-ext=HEX,
+// called-ext=HEX, param=TYPE:TEXT), after those the command line gives.
 struct BatchLine {
     NotificationRequest request;
     SignalOptions options;
@@ -31,6 +34,11 @@ std::string FileNameOf(std::string text)
 {
     std::replace(text.begin(), text.end(), '/', '_');
     return text;
+}
+
+bool IsParameterName(const std::string& name)
+{
+    return name == "datetime" || name == "called" || name == "number-ext" || name == "called-ext" || name == "param";
 }
 
 std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptions& defaults, BatchLine& parsed)
@@ -58,6 +66,11 @@ std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptio
             parsed.options.levelDbfs.reset();
         } else if (field->starts_with("name=") && field->size() > 5 && field->find('/') == std::string::npos) {
             parsed.name = field->substr(5);
+        } else if (const std::size_t equals = field->find('='); equals != std::string::npos && IsParameterName(field->substr(0, equals))) {
+            FrameParameter parameter;
+            if (std::optional<std::string> problem = ReadNamedParameter(field->substr(0, equals), field->substr(equals + 1), parameter))
+                return Failure{kExitFailed, *problem};
+            parsed.options.extraParameters.push_back(parameter);
         } else {
             return Failure{kExitFailed, Format(Tr("unknown field \"%1\""), {*field})};
         }

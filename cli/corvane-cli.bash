@@ -10,7 +10,7 @@ _corvane_cli()
     local commands="frame save play batch decode loopback"
     local request="--number --reason --amplitude"
     local signal="--level-dbfs --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
-        --lead-marks --trail-marks --silence-ms --corrupt --param"
+        --lead-marks --trail-marks --silence-ms --corrupt --datetime --called --number-ext --called-ext --param"
     local common="-h --help"
 
     local command="" i
@@ -60,7 +60,7 @@ _corvane_cli()
             return
             ;;
         --number | --mark-hz | --space-hz | --baud | --noise-snr | --seed | --lead-marks | --trail-marks | \
-            --silence-ms | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
+            --silence-ms | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
             return  # a value of the user's own
             ;;
     esac

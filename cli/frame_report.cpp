@@ -2,7 +2,7 @@
 #include "frame_report.h"
 
 #include "cli_common.h"
-#include "request/code_page_932.h"
+#include "named_parameters.h"
 #include "signal/frame.h"
 
 #include <nlohmann/json.hpp>
@@ -55,16 +55,6 @@ std::string FaultText(const FrameFault& fault)
     return {};
 }
 
-// The parameter's type by name, and for a reason its meaning; empty for other types.
-std::string ParameterName(const DecodedParameter& parameter)
-{
-    if (parameter.type == static_cast<std::uint8_t>(InformationKind::CallerNumber))
-        return Tr("caller number");
-    if (parameter.type == static_cast<std::uint8_t>(InformationKind::AbsenceReason))
-        return Tr("absence reason");
-    return {};
-}
-
 std::string ReasonMeaning(const std::string& text)
 {
     static const char* const kMeanings[] = {TrNoop("the caller refused"),
@@ -79,9 +69,7 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
 {
     nlohmann::json parameters = nlohmann::json::array();
     for (const DecodedParameter& parameter : frame.parameters) {
-        nlohmann::json json{{"type", parameter.type}, {"text", FromCodePage932(parameter.text)}};
-        if (!ParameterName(parameter).empty())
-            json["name"] = ParameterName(parameter);
+        nlohmann::json json = ParameterJson(parameter.type, parameter.text);
         if (parameter.type == 0x04 && !ReasonMeaning(parameter.text).empty())
             json["meaning"] = ReasonMeaning(parameter.text);
         parameters.push_back(json);
@@ -120,8 +108,8 @@ std::string FrameText(int index, const DecodedFrame& frame)
     if (frame.messageType)
         text += "  " + Format(Tr("message type %1"), {Hex(*frame.messageType, 2)}) + "\n";
     for (const DecodedParameter& parameter : frame.parameters) {
-        const std::string name = ParameterName(parameter);
-        const std::string value = Printable(FromCodePage932(parameter.text));
+        const std::string name = ParameterTypeName(parameter.type);
+        const std::string value = Printable(ShownParameterValue(parameter.type, parameter.text));
         const std::string meaning = parameter.type == 0x04 ? ReasonMeaning(parameter.text) : std::string();
         text += "  " + Format(Tr("parameter %1"), {Hex(parameter.type, 2)}) + (name.empty() ? "" : " " + name) + ": " +
                 value + (meaning.empty() ? "" : " (" + meaning + ")") + "\n";

@@ -63,6 +63,16 @@ std::vector<std::string> ParsedOptions::Values(const Option& option) const
     return found == m_values.end() ? std::vector<std::string>() : found->second;
 }
 
+std::vector<std::pair<std::string, std::string>> ParsedOptions::InOrder(std::initializer_list<const Option*> options) const
+{
+    std::vector<std::pair<std::string, std::string>> given;
+    for (const auto& [name, value] : m_given) {
+        if (std::any_of(options.begin(), options.end(), [&name](const Option* pOption) { return pOption->name == name; }))
+            given.emplace_back(name, value);
+    }
+    return given;
+}
+
 CommandLine::CommandLine(std::string usage, std::string description)
     : m_usage(std::move(usage)), m_description(std::move(description))
 {
@@ -108,6 +118,7 @@ std::optional<std::string> CommandLine::Parse(const std::vector<std::string>& ar
                                             : std::find_if(m_options.begin(), m_options.end(),
                                                            [code](const Option& o) { return o.shortName == code; });
         parsed.m_values[item->name].push_back(optarg != nullptr ? optarg : "");
+        parsed.m_given.emplace_back(item->name, optarg != nullptr ? optarg : "");
     }
     // getopt moved the arguments that are no options behind the options, in their order.
     parsed.m_positional.assign(argv.begin() + optind, argv.end() - 1);

@@ -3,6 +3,7 @@
 // space or "=", options and arguments in any order), and its help in the program's layout.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,12 +35,15 @@ public:
     std::string Value(const Option& option) const;
     // Every value given for option, in order.
     std::vector<std::string> Values(const Option& option) const;
+    // Every value given for any of options, with its option's name, in the order given.
+    std::vector<std::pair<std::string, std::string>> InOrder(std::initializer_list<const Option*> options) const;
     // The arguments that are no options, in order.
     const std::vector<std::string>& Positional() const { return m_positional; }
 
 private:
     friend class CommandLine;
     std::map<std::string, std::vector<std::string>> m_values;
+    std::vector<std::pair<std::string, std::string>> m_given;  // every option with its value, in order
     std::vector<std::string> m_positional;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "signal_request.h"
 
+#include "named_parameters.h"
+
 #include "request/code_page_932.h"
 #include "signal/frame.h"
 #include "signal/wave_file.h"
@@ -100,17 +102,11 @@ std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const Sign
             return Failure{kExitUsage, Format(Tr("--corrupt is crc, parity:K or truncate:K, not \"%1\"."), {what})};
         }
     }
-    for (const std::string& param : parser.Values(set.param)) {
-        const std::size_t colon = param.find(':');
-        if (colon == 0 || colon == std::string::npos)
-            return Failure{kExitUsage, Format(Tr("--param is TYPE:TEXT, not \"%1\"."), {param})};
-        // The type alone may be hexadecimal, as parameter types are usually written.
-        const bool bHex = colon > 2 && param[0] == '0' && (param[1] == 'x' || param[1] == 'X');
-        const char* const pType = param.data() + (bHex ? 2 : 0);
-        const auto [pStop, error] = std::from_chars(pType, param.data() + colon, whole, bHex ? 16 : 10);
-        if (error != std::errc() || pStop != param.data() + colon || whole < 0 || whole > 255)
-            return Failure{kExitUsage, Format(Tr("--param is TYPE:TEXT with TYPE from 0 to 255 (or 0x00 to 0xFF), not \"%1\"."), {param})};
-        options.extraParameters.push_back({static_cast<std::uint8_t>(whole), ToCodePage932(param.substr(colon + 1), 255)});
+    for (const auto& [name, given] : parser.InOrder({&set.datetime, &set.called, &set.numberExt, &set.calledExt, &set.param})) {
+        FrameParameter parameter;
+        if (std::optional<std::string> problem = ReadNamedParameter(name, given, parameter))
+            return Failure{kExitUsage, *problem};
+        options.extraParameters.push_back(parameter);
     }
     return std::nullopt;
 }
@@ -197,7 +193,7 @@ nlohmann::json OptionsJson(const SignalOptions& options)
         json["corruptByte"] = options.corruptByte;
     nlohmann::json params = nlohmann::json::array();
     for (const FrameParameter& parameter : options.extraParameters)
-        params.push_back({{"type", parameter.type}, {"text", FromCodePage932(parameter.text)}});
+        params.push_back(ParameterJson(parameter.type, parameter.text));
     json["params"] = params;
     return json;
 }

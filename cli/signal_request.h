@@ -36,14 +36,19 @@ struct SignalOptionSet {
     Option trailMarks{"trail-marks", Tr("Mark bits after the frame, 0 to 10000 (default 40)."), "N"};
     Option silence{"silence-ms", Tr("Silence at each end in ms, 0 to 60000 (default 200)."), "MS"};
     Option corrupt{"corrupt", Tr("Inject an error: crc, parity:K or truncate:K (K a frame byte, from 1)."), "WHAT"};
-    Option param{"param", Tr("A further parameter TYPE:TEXT after the first (repeatable; TYPE 0 to 255, 0x.. for hex)."), "TYPE:TEXT"};
+    // Further parameters of the message after the number or the reason, in the order given.
+    Option datetime{"datetime", Tr("Date and time parameter (0x01): now or MMDDhhmm."), "WHEN"};
+    Option called{"called", Tr("Called (dial-in) number parameter (0x09)."), "NUMBER"};
+    Option numberExt{"number-ext", Tr("Caller number extension (0x21), bytes in hexadecimal."), "HEX"};
+    Option calledExt{"called-ext", Tr("Called number extension (0x22), bytes in hexadecimal."), "HEX"};
+    Option param{"param", Tr("Any further parameter, TYPE:TEXT or TYPE:hex:BYTES (TYPE 0 to 255, 0x.. for hex)."), "TYPE:TEXT"};
 
     void AddTo(CommandLine& line, bool bRequest) const
     {
         if (bRequest)
             line.Add({number, reason});
         line.Add({amplitude, level, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks, silence,
-                  corrupt, param});
+                  corrupt, datetime, called, numberExt, calledExt, param});
     }
 };
 
