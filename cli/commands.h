@@ -14,6 +14,7 @@ int RunFrame(const Arguments& arguments);
 int RunSave(const Arguments& arguments);
 int RunPlay(const Arguments& arguments);
 int RunBatch(const Arguments& arguments);
+int RunTone(const Arguments& arguments);
 // Run in the decoding module, loaded for them alone with the libraries that read recordings.
 int RunDecode(const Arguments& arguments);
 int RunLoopback(const Arguments& arguments);

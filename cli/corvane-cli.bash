@@ -7,16 +7,16 @@ _corvane_cli()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="frame save play batch decode loopback"
+    local commands="frame save play batch tone decode loopback"
     local request="--number --reason --amplitude"
-    local signal="--level-dbfs --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
+    local signal="--level-dbfs --level-dbm --cal-dbm --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
         --lead-marks --trail-marks --silence-ms --corrupt --datetime --called --number-ext --called-ext --param"
     local common="-h --help"
 
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case "${words[i]}" in
-            frame | save | play | batch | decode | loopback)
+            frame | save | play | batch | tone | decode | loopback)
                 command=${words[i]}
                 break
                 ;;
@@ -44,6 +44,10 @@ _corvane_cli()
             COMPREPLY=($(compgen -W "8000:ulaw 8000:alaw 8000:s16le 24000:s16le 48000:s16le 48000:f32le" -- "$cur"))
             return
             ;;
+        --datetime)
+            COMPREPLY=($(compgen -W "now" -- "$cur"))
+            return
+            ;;
         --corrupt)
             compopt -o nospace
             COMPREPLY=($(compgen -W "crc parity: truncate:" -- "$cur"))
@@ -60,7 +64,7 @@ _corvane_cli()
             return
             ;;
         --number | --mark-hz | --space-hz | --baud | --noise-snr | --seed | --lead-marks | --trail-marks | \
-            --silence-ms | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
+            --silence-ms | --level-dbm | --cal-dbm | --hz | --seconds | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
             return  # a value of the user's own
             ;;
     esac
@@ -75,6 +79,7 @@ _corvane_cli()
         frame) options="$request $signal --json" ;;
         save) options="$request $signal -o --output --raw" ;;
         play) options="$request $signal --volume" ;;
+        tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume -q --quiet" ;;
         decode) options="--mark-hz --space-hz --baud --channel --json --capture --raw-format" ;;
         loopback) options="$request $signal --volume --extra-seconds" ;;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <tuple>
 
@@ -42,6 +43,13 @@ std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const Sign
         if (kind != "square" && kind != "sine")
             return Failure{kExitUsage, Format(Tr("--waveform is square or sine, not \"%1\"."), {kind})};
         options.waveform = kind == "sine" ? Waveform::Sine : Waveform::Square;
+    }
+    if (parser.IsSet(set.levelDbm)) {
+        if (parser.IsSet(set.amplitude) || parser.IsSet(set.level))
+            return Failure{kExitUsage, Tr("Give one of --amplitude, --level-dbfs and --level-dbm.")};
+        if (auto failure = ReadLevelDbm(parser, set.levelDbm, set.calDbm, options.waveform == Waveform::Square, value))
+            return failure;
+        options.levelDbfs = value;
     }
     if (parser.IsSet(set.rate)) {
         if (auto failure = ParseWhole(parser.Value(set.rate), 8000, 48000, "rate", whole))
@@ -108,6 +116,27 @@ std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const Sign
             return Failure{kExitUsage, *problem};
         options.extraParameters.push_back(parameter);
     }
+    return std::nullopt;
+}
+
+std::optional<Failure> ReadLevelDbm(const ParsedOptions& parser, const Option& levelDbm, const Option& calDbm,
+                                    bool bSquare, double& levelDbfs)
+{
+    double level = 0;
+    double calibration = 0;
+    if (auto failure = ParseNumber(parser.Value(levelDbm), -150, 60, "level-dbm", level))
+        return failure;
+    const char* const pEnvironment = std::getenv("CORVANE_CAL_DBM");
+    if (!parser.IsSet(calDbm) && (pEnvironment == nullptr || *pEnvironment == '\0'))
+        return Failure{kExitUsage, Tr("--level-dbm needs --cal-dbm (or CORVANE_CAL_DBM): the level in dBm that the output gives for a full-scale sine, as a level meter reads it.")};
+    const std::string given = parser.IsSet(calDbm) ? parser.Value(calDbm) : pEnvironment;
+    if (auto failure = ParseNumber(given, -60, 30, "cal-dbm", calibration))
+        return failure;
+    constexpr double kSquareOverSine = 3.0103;  // dB: a square's power over a sine's of the same peak
+    levelDbfs = level - calibration - (bSquare ? kSquareOverSine : 0);
+    if (levelDbfs < -90 || levelDbfs > 0)
+        return Failure{kExitUsage, Format(Tr("--level-dbm %1 is %2 dBFS at that calibration, outside -90 to 0."),
+                                          {Trimmed(parser.Value(levelDbm)), Fixed(levelDbfs, 2)})};
     return std::nullopt;
 }
 

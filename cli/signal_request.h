@@ -25,6 +25,8 @@ struct SignalOptionSet {
     Option reason{"reason", Tr("Why the number is withheld: P, O, C or S."), "P"};
     Option amplitude{"amplitude", Tr("Waveform amplitude in percent: 10, 20, ..., 100 (default 20)."), "PERCENT"};
     Option level{"level-dbfs", Tr("Peak level in dBFS, -90 to 0, instead of --amplitude."), "DB"};
+    Option levelDbm{"level-dbm", Tr("Level in dBm at the sound card's output, with --cal-dbm, instead of --amplitude."), "DBM"};
+    Option calDbm{"cal-dbm", Tr("The output's level in dBm for a full-scale sine (or CORVANE_CAL_DBM)."), "DBM"};
     Option waveform{"waveform", Tr("square (default, the dialog's) or sine (phase-continuous)."), "KIND"};
     Option markHz{"mark-hz", Tr("Sine mark frequency in Hz (default 1300)."), "HZ"};
     Option spaceHz{"space-hz", Tr("Sine space frequency in Hz (default 2100)."), "HZ"};
@@ -47,10 +49,16 @@ struct SignalOptionSet {
     {
         if (bRequest)
             line.Add({number, reason});
-        line.Add({amplitude, level, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks, silence,
+        line.Add({amplitude, level, levelDbm, calDbm, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks, silence,
                   corrupt, datetime, called, numberExt, calledExt, param});
     }
 };
+
+// The peak level in dBFS that --level-dbm asks for, at the output that --cal-dbm (or the
+// environment's CORVANE_CAL_DBM) calibrates: a sine's peak is that many dB below full scale, the
+// square's 3.01 dB lower again, its power being twice a sine's of the same peak.
+std::optional<Failure> ReadLevelDbm(const ParsedOptions& parser, const Option& levelDbm, const Option& calDbm,
+                                    bool bSquare, double& levelDbfs);
 
 // Sets options from the parser; the first failure found, if any.
 std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const SignalOptionSet& set,

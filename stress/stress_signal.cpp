@@ -168,4 +168,17 @@ std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& reque
     return signal;
 }
 
+StressSignal SteadyTone(double hz, double levelDbfs, double seconds, int rate)
+{
+    StressSignal signal;
+    signal.rate = rate;
+    signal.peak = static_cast<int>(std::lround(32767.0 * std::pow(10.0, levelDbfs / 20.0)));
+    const auto count = static_cast<std::size_t>(std::llround(seconds * rate));
+    signal.samples.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        signal.samples[i] = static_cast<std::int16_t>(
+            std::lround(signal.peak * std::sin(2 * std::numbers::pi * hz * static_cast<double>(i) / rate)));
+    return signal;
+}
+
 }  // namespace corvane::stress

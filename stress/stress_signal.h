@@ -62,4 +62,8 @@ std::optional<SignalFrame> BuildStressFrame(const NotificationRequest& request, 
 // tones at the rate itself; then the noise.
 std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& request, const SignalOptions& options);
 
+// A steady sine of hz (above 0, below half of rate) at levelDbfs (its peak, -90 to 0 dBFS) for
+// seconds (above 0) at rate samples per second: a calibration tone, carrying no frame.
+StressSignal SteadyTone(double hz, double levelDbfs, double seconds, int rate);
+
 }  // namespace corvane::stress
