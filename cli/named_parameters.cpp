@@ -144,8 +144,11 @@ std::string ShownParameterValue(std::uint8_t type, const std::string& bytes)
         return bytes.substr(0, 2) + "-" + bytes.substr(2, 2) + " " + bytes.substr(4, 2) + ":" + bytes.substr(6, 2);
     if (type == kNumberExtension || type == kCalledExtension) {
         std::string shown;
-        for (const char byte : bytes)
-            shown += (shown.empty() ? "" : " ") + Hex(static_cast<unsigned char>(byte), 2).substr(2);
+        for (const char byte : bytes) {
+            if (!shown.empty())
+                shown += ' ';
+            shown += Hex(static_cast<unsigned char>(byte), 2).substr(2);
+        }
         return shown;
     }
     return FromCodePage932(bytes);
