@@ -29,15 +29,17 @@ struct CaptureStream::Recording {
     std::condition_variable changed;  // samples came, or the recording ended
     bool bDone = false;
     int error = 0;  // a negative ALSA error
+    std::string device;
     std::vector<std::int16_t> samples;  // recorded and not yet taken
 };
 
 namespace {
 
-void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wanted, unsigned rate)
+void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wanted, unsigned rate,
+            const std::string& device)
 {
     snd_pcm_t* pPcm = nullptr;
-    int err = snd_pcm_open(&pPcm, "default", SND_PCM_STREAM_CAPTURE, 0);
+    int err = snd_pcm_open(&pPcm, device.c_str(), SND_PCM_STREAM_CAPTURE, 0);
     if (err == 0) {
         err = snd_pcm_set_params(pPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, rate, 1,
                                  kDeviceLatencyUs);
@@ -67,16 +69,17 @@ void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wan
 
 }  // namespace
 
-CaptureStream::CaptureStream(double seconds, int rate)
+CaptureStream::CaptureStream(double seconds, int rate, const std::string& device)
     : m_recording(std::make_shared<Recording>()),
       m_deadline(std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
                  kStallMargin)
 {
     snd_lib_error_set_handler(IgnoreAlsaError);
+    m_recording->device = device;
     const auto wanted = static_cast<std::size_t>(seconds * rate);
     // Never joined: a device stuck in a call must not hold the caller.
-    std::thread(Record, m_recording, wanted, static_cast<unsigned>(rate)).detach();
+    std::thread(Record, m_recording, wanted, static_cast<unsigned>(rate), device).detach();
 }
 
 bool CaptureStream::Next(std::vector<std::int16_t>& block)
@@ -97,14 +100,16 @@ Status CaptureStream::Result() const
         return Status::Failure("音声入力デバイスが応答しません。", "The sound input does not respond.");
     std::lock_guard lock(m_recording->mutex);
     if (m_recording->error < 0)
-        return Status::Failure(std::string("録音できません（") + snd_strerror(m_recording->error) + "）。",
-                               std::string("Cannot record (") + snd_strerror(m_recording->error) + ").");
+        return Status::Failure("音声入力デバイス「" + m_recording->device + "」で録音できません（" +
+                                   snd_strerror(m_recording->error) + "）。",
+                               "Cannot record from the sound input \"" + m_recording->device + "\" (" +
+                                   snd_strerror(m_recording->error) + ").");
     return Status();
 }
 
-Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples)
+Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples, const std::string& device)
 {
-    CaptureStream stream(seconds, rate);
+    CaptureStream stream(seconds, rate, device);
     samples.clear();
     for (std::vector<std::int16_t> block; stream.Next(block);)
         samples.insert(samples.end(), block.begin(), block.end());

@@ -7,17 +7,18 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace corvane {
 
 // A recording of seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the
-// default ALSA input, taken as it comes; it starts when constructed. The device is given seconds
+// ALSA input device (a PCM name, as arecord -D takes), taken as it comes; it starts when constructed. The device is given seconds
 // + 2 s in all: a device that does not open or stops delivering ends the recording, and Result
 // says why. ALSA's own complaints never reach standard error.
 class CaptureStream {
 public:
-    CaptureStream(double seconds, int rate);
+    CaptureStream(double seconds, int rate, const std::string& device = "default");
     // Waits for the samples recorded since the last call and puts them in block; false, with block
     // empty, once the recording has ended.
     bool Next(std::vector<std::int16_t>& block);
@@ -32,10 +33,11 @@ private:
     bool m_bTimedOut = false;
 };
 
-// Records seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the default
-// ALSA input into samples. Returns no later than seconds + 2 s after it was called, whatever the
+// Records seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the ALSA input
+// device into samples. Returns no later than seconds + 2 s after it was called, whatever the
 // device does: a device that does not open or stops delivering is reported, with what it gave
 // until then kept in samples. ALSA's own complaints never reach standard error.
-Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples);
+Status CaptureSamples(double seconds, int rate, std::vector<std::int16_t>& samples,
+                      const std::string& device = "default");
 
 }  // namespace corvane

@@ -77,8 +77,9 @@ struct Playback {
 
 Playback g_playback;
 
-// ALSA's default output: the desktop's sound server where there is one, else the first card.
-constexpr const char* kDeviceName = "default";
+// ALSA's default output (the desktop's sound server where there is one, else the first card),
+// unless a command names another.
+std::string g_deviceName = "default";
 constexpr const char* kWhatToCheckJa = "デスクトップのサウンド設定か、ALSA のサウンドカードの設定（aplay -l で一覧できます）を確かめてください。";
 constexpr const char* kWhatToCheckEn = "Check the desktop's sound settings, or the ALSA sound card (aplay -l lists them).";
 std::atomic<bool> g_bLeftStuck{false};
@@ -108,7 +109,7 @@ void MarkFinished(PlaySession& session)
 // Opens the default device for mono 16-bit samples at rate; 0 or a negative ALSA error.
 int OpenDevice(snd_pcm_t** ppPcm, unsigned rate)
 {
-    int err = snd_pcm_open(ppPcm, kDeviceName, SND_PCM_STREAM_PLAYBACK, 0);
+    int err = snd_pcm_open(ppPcm, g_deviceName.c_str(), SND_PCM_STREAM_PLAYBACK, 0);
     if (err < 0)
         return err;
     err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, rate, 1,
@@ -155,10 +156,10 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
     snd_pcm_t* pPcm = nullptr;
     int err = OpenDevice(&pPcm, session->rate);
     if (err < 0) {
-        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスを開けません（" +
+        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイス「" + g_deviceName + "」を開けません（" +
                                              DeviceErrorText(err) + "）。",
-                                         "The play ended early: cannot open the sound output (" +
-                                             DeviceErrorText(err) + ")."));
+                                         "The play ended early: cannot open the sound output \"" + g_deviceName +
+                                             "\" (" + DeviceErrorText(err) + ")."));
         MarkFinished(*session);
         return;
     }
@@ -220,16 +221,16 @@ Status CheckDevice()
     if (!probe->done.wait_for(lock, kProbeWait, [&] { return probe->result.has_value(); })) {
         g_bLeftStuck = true;
         return Status::Failure(
-            std::string("音声出力デバイス「") + kDeviceName + "」が応答しません。" + kWhatToCheckJa,
-            std::string("The sound output \"") + kDeviceName + "\" does not respond. " + kWhatToCheckEn);
+            std::string("音声出力デバイス「") + g_deviceName + "」が応答しません。" + kWhatToCheckJa,
+            std::string("The sound output \"") + g_deviceName + "\" does not respond. " + kWhatToCheckEn);
     }
     const int err = *probe->result;
     if (err == 0)
         return Status();
     return Status::Failure(
-        std::string("音声出力デバイス「") + kDeviceName + "」を開けません（" + DeviceErrorText(err) + "）。" +
+        std::string("音声出力デバイス「") + g_deviceName + "」を開けません（" + DeviceErrorText(err) + "）。" +
             kWhatToCheckJa,
-        std::string("Cannot open the sound output \"") + kDeviceName + "\" (" + DeviceErrorText(err) + "). " +
+        std::string("Cannot open the sound output \"") + g_deviceName + "\" (" + DeviceErrorText(err) + "). " +
             kWhatToCheckEn);
 }
 
@@ -259,6 +260,11 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
         return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
     return Status();
+}
+
+void SetPlaybackDevice(std::string name)
+{
+    g_deviceName = std::move(name);
 }
 
 Status OpenPlayback(DoneTarget doneTarget)

@@ -26,6 +26,10 @@ inline constexpr unsigned kWomDone = 0x3BD;
 // How long past its own length a play may take before the device counts as not responding.
 inline constexpr int kStallMarginMs = 2000;
 
+// Names the ALSA output (a PCM name, as aplay -D takes) that OpenPlayback and every play use
+// instead of "default", for a command that is told which. Call before OpenPlayback.
+void SetPlaybackDevice(std::string name);
+
 // Allocates the one SampleBuffer and checks that the default ALSA output device opens for the
 // signal's format (mono, 16-bit, 24 000 Hz), with doneTarget for the completion notice. The
 // buffer is allocated even when the device cannot be opened, so saving keeps working; the

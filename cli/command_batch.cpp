@@ -101,8 +101,9 @@ int RunBatch(const Arguments& arguments)
     const Option play{"play", Tr("Play the lines in turn instead of saving them.")};
     const Option gap{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"};
     const Option volume = VolumeOption();
+    const Option device = DeviceOption();
     const Option quiet{"quiet", Tr("No progress line on the terminal."), "", 'q'};
-    line.Add({dir, play, gap, volume, quiet});
+    line.Add({dir, play, gap, volume, device, quiet});
     line.AddArgument("FILE", Tr("One request a line; - for standard input."));
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 1, parsed))
@@ -123,6 +124,9 @@ int RunBatch(const Arguments& arguments)
     }
     if (auto failure = ReadVolume(parsed, volume, nVolume))
         return Finish(failure);
+    std::string deviceName;
+    if (auto failure = ReadDevice(parsed, device, deviceName))
+        return Finish(failure);
 
     // A folder that is not there fails every line alike: said once, before anything is written.
     std::error_code error;
@@ -135,7 +139,7 @@ int RunBatch(const Arguments& arguments)
     if (bPlay) {
         if (auto failure = LoadPlayer(player))
             return Finish(failure);
-        if (auto failure = player->Open(nVolume))
+        if (auto failure = player->Open(nVolume, deviceName))
             return Finish(failure);
     }
     const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };

@@ -4,6 +4,7 @@
 
 #include "cli_common.h"
 #include "decode_input.h"
+#include "signal_request.h"
 
 #include <variant>
 
@@ -43,7 +44,8 @@ int Decode(const Arguments& arguments)
     const Option json{"json", Tr("Print one JSON object a frame.")};
     const Option capture{"capture", Tr("Seconds to record from the default input, 1 to 600."), "SECONDS"};
     const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
-    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, rawFormat});
+    const Option device = DeviceOption();
+    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat});
     line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 1, parser))
@@ -58,11 +60,16 @@ int Decode(const Arguments& arguments)
             return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
         if (auto failure = ParseNumber(parser.Value(capture), 1, 600, "capture", seconds))
             return Finish(failure);
+        std::string deviceName;
+        if (auto failure = ReadDevice(parser, device, deviceName))
+            return Finish(failure);
         // Decoded as it is recorded: memory stays bounded for the longest recording too.
-        return DecodeSource(*CaptureSource(seconds, kCaptureRate), Tr("the recording"), fsk, parser.IsSet(json));
+        return DecodeSource(*CaptureSource(seconds, kCaptureRate, deviceName), Tr("the recording"), fsk, parser.IsSet(json));
     }
     if (positional.size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
+    if (parser.IsSet(device))
+        return Finish(Failure{kExitUsage, Tr("--device goes with --capture.")});
     long long nChannel = 1;
     if (parser.IsSet(channel)) {
         if (auto failure = ParseWhole(parser.Value(channel), 1, 64, "channel", nChannel))

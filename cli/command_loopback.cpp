@@ -50,7 +50,8 @@ int Loopback(const Arguments& arguments)
     set.AddTo(line, true);
     const Option volume = VolumeOption();
     const Option extra{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"};
-    line.Add({volume, extra});
+    const Option device = DeviceOption();
+    line.Add({volume, extra, device});
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 0, parser))
         return *status;
@@ -62,18 +63,21 @@ int Loopback(const Arguments& arguments)
     const StressSignal& signal = requested.signal;
     if (auto failure = ReadVolume(parser, volume, nVolume))
         return Finish(failure);
+    std::string deviceName;
+    if (auto failure = ReadDevice(parser, device, deviceName))
+        return Finish(failure);
     if (parser.IsSet(extra)) {
         if (auto failure = ParseNumber(parser.Value(extra), 0, 60, "extra-seconds", extraSeconds))
             return Finish(failure);
     }
     const std::unique_ptr<SignalPlayer> player = MakePlayer();
-    if (auto failure = player->Open(nVolume))
+    if (auto failure = player->Open(nVolume, deviceName))
         return Finish(failure);
 
     std::vector<std::int16_t> samples;
     Status recorded;
     const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
-    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples); });
+    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, deviceName); });
     const std::optional<Failure> played = player->Play(signal);
     recorder.join();
     if (played)

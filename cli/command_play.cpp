@@ -13,7 +13,8 @@ int RunPlay(const Arguments& arguments)
     const SignalOptionSet set;
     set.AddTo(line, true);
     const Option volume = VolumeOption();
-    line.Add(volume);
+    const Option device = DeviceOption();
+    line.Add({volume, device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
@@ -23,10 +24,13 @@ int RunPlay(const Arguments& arguments)
         return Finish(failure);
     if (auto failure = ReadVolume(parsed, volume, nVolume))
         return Finish(failure);
+    std::string deviceName;
+    if (auto failure = ReadDevice(parsed, device, deviceName))
+        return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
     if (auto failure = LoadPlayer(player))
         return Finish(failure);
-    if (auto failure = player->Open(nVolume))
+    if (auto failure = player->Open(nVolume, deviceName))
         return Finish(failure);
     return Finish(player->Play(requested.signal));
 }

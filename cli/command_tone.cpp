@@ -20,7 +20,8 @@ int RunTone(const Arguments& arguments)
     const Option output{"output", Tr("Save to this file instead of playing; - for standard output."), "FILE", 'o'};
     const Option raw{"raw", Tr("Bare 16-bit little-endian samples, no WAVE header.")};
     const Option volume = VolumeOption();
-    line.Add({hz, seconds, levelDbfs, levelDbm, set.calDbm, rateOption, output, raw, volume});
+    const Option device = DeviceOption();
+    line.Add({hz, seconds, levelDbfs, levelDbm, set.calDbm, rateOption, output, raw, volume, device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
@@ -55,10 +56,13 @@ int RunTone(const Arguments& arguments)
     int nVolume = 30;
     if (auto failure = ReadVolume(parsed, volume, nVolume))
         return Finish(failure);
+    std::string deviceName;
+    if (auto failure = ReadDevice(parsed, device, deviceName))
+        return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
     if (auto failure = LoadPlayer(player))
         return Finish(failure);
-    if (auto failure = player->Open(nVolume))
+    if (auto failure = player->Open(nVolume, deviceName))
         return Finish(failure);
     return Finish(player->Play(tone));
 }

@@ -7,7 +7,7 @@ _corvane_cli()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="frame save play batch tone decode loopback"
+    local commands="frame save play batch tone decode loopback devices"
     local request="--number --reason --amplitude"
     local signal="--level-dbfs --level-dbm --cal-dbm --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
         --lead-marks --trail-marks --silence-ms --corrupt --datetime --called --number-ext --called-ext --param"
@@ -16,7 +16,7 @@ _corvane_cli()
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case "${words[i]}" in
-            frame | save | play | batch | tone | decode | loopback)
+            frame | save | play | batch | tone | decode | loopback | devices)
                 command=${words[i]}
                 break
                 ;;
@@ -42,6 +42,12 @@ _corvane_cli()
             ;;
         --raw-format)
             COMPREPLY=($(compgen -W "8000:ulaw 8000:alaw 8000:s16le 24000:s16le 48000:s16le 48000:f32le" -- "$cur"))
+            return
+            ;;
+        --device)
+            # The names that corvane-cli devices lists, each on a line of its own indented by two.
+            COMPREPLY=($(compgen -W "$("${words[0]}" devices 2>/dev/null | sed -n 's/^  \([^ ].*\)$/\1/p')" -- "$cur"))
+            __ltrim_colon_completions "$cur"
             return
             ;;
         --datetime)
@@ -78,11 +84,12 @@ _corvane_cli()
     case "$command" in
         frame) options="$request $signal --json" ;;
         save) options="$request $signal -o --output --raw" ;;
-        play) options="$request $signal --volume" ;;
-        tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume" ;;
-        batch) options="--amplitude $signal --dir --play --gap-ms --volume -q --quiet" ;;
-        decode) options="--mark-hz --space-hz --baud --channel --json --capture --raw-format" ;;
-        loopback) options="$request $signal --volume --extra-seconds" ;;
+        play) options="$request $signal --volume --device" ;;
+        tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume --device" ;;
+        devices) options="" ;;
+        batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
+        decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format" ;;
+        loopback) options="$request $signal --volume --extra-seconds --device" ;;
     esac
 
     if [[ $cur == -* ]]; then

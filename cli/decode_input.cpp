@@ -119,7 +119,7 @@ private:
 // The default input, recorded and taken block by block.
 class CapturedSource : public SampleSource {
 public:
-    CapturedSource(double seconds, int rate) : m_stream(seconds, rate), m_nRate(rate) {}
+    CapturedSource(double seconds, int rate, const std::string& device) : m_stream(seconds, rate, device), m_nRate(rate) {}
     int Rate() const override { return m_nRate; }
     bool Next(std::vector<float>& samples) override
     {
@@ -163,9 +163,9 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::
 
 }  // namespace
 
-std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate)
+std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device)
 {
-    return std::make_unique<CapturedSource>(seconds, rate);
+    return std::make_unique<CapturedSource>(seconds, rate, device);
 }
 
 std::optional<WaveLayout> RawLayout(const std::string& format)

@@ -29,8 +29,9 @@ public:
     virtual std::optional<Failure> Problem() const { return std::nullopt; }
 };
 
-// seconds (1 to 600) of the default input at rate, recorded and given as they come.
-std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate);
+// seconds (1 to 600) of the input device (an ALSA PCM name) at rate, recorded and given as they
+// come.
+std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device);
 
 // The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
 // s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.

@@ -27,10 +27,11 @@ public:
             ClosePlayback();
     }
 
-    std::optional<Failure> Open(int volume) override
+    std::optional<Failure> Open(int volume, const std::string& device) override
     {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
             std::signal(signal, OnInterrupt);
+        SetPlaybackDevice(device);
         const Status status = OpenPlaybackUnchecked([this](long, const Status& outcome) {
             std::lock_guard lock(m_mutex);
             m_outcome = outcome;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli_common.h"
+#include "commands.h"
 #include "stress/stress_signal.h"
 
 #include <memory>
@@ -14,10 +15,10 @@ namespace corvane::cli {
 class SignalPlayer {
 public:
     virtual ~SignalPlayer() = default;
-    // Takes the default output at volume (0 to 100), opened by each play itself, so that a
-    // reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM and SIGHUP
-    // stop the sound at once, and the command ends with 130, 143 or 129.
-    virtual std::optional<Failure> Open(int volume) = 0;
+    // Takes the output device (an ALSA PCM name) at volume (0 to 100), opened by each play itself,
+    // so that a reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM
+    // and SIGHUP stop the sound at once, and the command ends with 130, 143 or 129.
+    virtual std::optional<Failure> Open(int volume, const std::string& device) = 0;
     // Plays signal and returns when it has been played; a failure if it did not go out whole.
     virtual std::optional<Failure> Play(const stress::StressSignal& signal) = 0;
     // The signal (SIGINT, SIGTERM or SIGHUP) that ended the command since Open, else 0.
@@ -44,4 +45,6 @@ extern "C" {
 corvane::cli::SignalPlayer* CorvaneCliNewPlayer();
 // True when a play's session did not end; the process then exits without waiting for it.
 bool CorvaneCliPlaybackStuck();
+// corvane-cli devices, run on its arguments.
+int CorvaneCliDevices(const corvane::cli::Arguments* pArguments);
 }

@@ -292,4 +292,18 @@ std::optional<Failure> ReadVolume(const ParsedOptions& parser, const Option& opt
     return std::nullopt;
 }
 
+Option DeviceOption()
+{
+    return {"device", Tr("The sound device, as aplay -D takes it (default: default); corvane-cli devices lists them."),
+            "NAME"};
+}
+
+std::optional<Failure> ReadDevice(const ParsedOptions& parser, const Option& option, std::string& device)
+{
+    device = parser.IsSet(option) ? parser.Value(option) : "default";
+    if (device.empty())
+        return Failure{kExitUsage, Tr("--device needs a device's name; corvane-cli devices lists them.")};
+    return std::nullopt;
+}
+
 }  // namespace corvane::cli

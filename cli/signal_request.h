@@ -98,4 +98,9 @@ std::optional<Failure> WriteOutput(const std::string& path, const std::vector<st
 Option VolumeOption();
 std::optional<Failure> ReadVolume(const ParsedOptions& parser, const Option& option, int& volume);
 
+// The option --device NAME: the ALSA device to play on or record from, as aplay -D and arecord -D
+// take it; and the name given, "default" when none is.
+Option DeviceOption();
+std::optional<Failure> ReadDevice(const ParsedOptions& parser, const Option& option, std::string& device);
+
 }  // namespace corvane::cli
