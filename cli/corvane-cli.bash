@@ -9,7 +9,7 @@ _corvane_cli()
 
     local commands="frame save play batch tone decode loopback devices"
     local request="--number --reason --amplitude"
-    local signal="--level-dbfs --level-dbm --cal-dbm --waveform --mark-hz --space-hz --baud --rate --noise-snr --seed
+    local signal="--level-dbfs --level-dbm --cal-dbm --waveform --mark-hz --space-hz --baud --stop-bits --char-gap-bits --rate --noise-snr --seed
         --lead-marks --trail-marks --silence-ms --corrupt --datetime --called --number-ext --called-ext --param"
     local common="-h --help"
 
@@ -70,7 +70,7 @@ _corvane_cli()
             return
             ;;
         --number | --mark-hz | --space-hz | --baud | --noise-snr | --seed | --lead-marks | --trail-marks | \
-            --silence-ms | --level-dbm | --cal-dbm | --hz | --seconds | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
+            --silence-ms | --stop-bits | --char-gap-bits | --level-dbm | --cal-dbm | --hz | --seconds | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
             return  # a value of the user's own
             ;;
     esac

@@ -58,21 +58,25 @@ std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const Sign
             return Failure{kExitUsage, Tr("--rate is one of 8000, 16000, 24000, 44100 and 48000.")};
         options.rate = static_cast<int>(whole);
     }
-    const bool bSine = options.waveform == Waveform::Sine;
     for (const auto& [pOption, pValue, name] :
          {std::tuple{&set.markHz, &options.markHz, "mark-hz"}, std::tuple{&set.spaceHz, &options.spaceHz, "space-hz"}}) {
         if (!parser.IsSet(*pOption))
             continue;
-        if (!bSine)
-            return Failure{kExitUsage, Format(Tr("--%1 goes with --waveform sine."), {name})};
         if (auto failure = ParseNumber(parser.Value(*pOption), 100, options.rate / 2.0, name, *pValue))
             return failure;
     }
     if (parser.IsSet(set.baud)) {
-        if (!bSine)
-            return Failure{kExitUsage, Format(Tr("--%1 goes with --waveform sine."), {"baud"})};
         if (auto failure = ParseNumber(parser.Value(set.baud), 300, 4800, "baud", options.baud))
             return failure;
+    }
+    for (const auto& [pOption, pValue, name, low, high] :
+         {std::tuple{&set.stopBits, &options.stopBits, "stop-bits", 1, 10},
+          std::tuple{&set.charGapBits, &options.charGapBits, "char-gap-bits", 0, 100}}) {
+        if (!parser.IsSet(*pOption))
+            continue;
+        if (auto failure = ParseWhole(parser.Value(*pOption), low, high, name, whole))
+            return failure;
+        *pValue = static_cast<int>(whole);
     }
     if (parser.IsSet(set.noise)) {
         if (auto failure = ParseNumber(parser.Value(set.noise), -20, 100, "noise-snr", value))
@@ -209,10 +213,14 @@ nlohmann::json OptionsJson(const SignalOptions& options)
         json["levelDbfs"] = *options.levelDbfs;
     else
         json["amplitudePercent"] = options.amplitudePercent;
-    if (options.waveform == Waveform::Sine) {
+    if (options.waveform == Waveform::Sine || options.MovesTheTones()) {
         json["markHz"] = options.markHz;
         json["spaceHz"] = options.spaceHz;
         json["baud"] = options.baud;
+    }
+    if (options.stopBits != 1 || options.charGapBits != 0) {
+        json["stopBits"] = options.stopBits;
+        json["charGapBits"] = options.charGapBits;
     }
     if (options.noiseSnrDb) {
         json["noiseSnrDb"] = *options.noiseSnrDb;

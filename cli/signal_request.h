@@ -28,9 +28,11 @@ struct SignalOptionSet {
     Option levelDbm{"level-dbm", Tr("Level in dBm at the sound card's output, with --cal-dbm, instead of --amplitude."), "DBM"};
     Option calDbm{"cal-dbm", Tr("The output's level in dBm for a full-scale sine (or CORVANE_CAL_DBM)."), "DBM"};
     Option waveform{"waveform", Tr("square (default, the dialog's) or sine (phase-continuous)."), "KIND"};
-    Option markHz{"mark-hz", Tr("Sine mark frequency in Hz (default 1300)."), "HZ"};
-    Option spaceHz{"space-hz", Tr("Sine space frequency in Hz (default 2100)."), "HZ"};
-    Option baud{"baud", Tr("Sine bit rate, 300 to 4800 (default 1200)."), "BAUD"};
+    Option markHz{"mark-hz", Tr("Mark frequency in Hz (default 1300); moved, the square is drawn band-limited."), "HZ"};
+    Option spaceHz{"space-hz", Tr("Space frequency in Hz (default 2100); the same."), "HZ"};
+    Option baud{"baud", Tr("Bit rate, 300 to 4800 (default 1200); the same."), "BAUD"};
+    Option stopBits{"stop-bits", Tr("Stop bits after each character, 1 to 10 (default 1)."), "N"};
+    Option charGapBits{"char-gap-bits", Tr("Marks between characters, 0 to 100 (default 0)."), "N"};
     Option rate{"rate", Tr("Sample rate: 8000, 16000, 24000 (default), 44100 or 48000."), "HZ"};
     Option noise{"noise-snr", Tr("Add white noise at this signal-to-noise ratio in dB (-20 to 100)."), "DB"};
     Option seed{"seed", Tr("Seed of the noise (default 1)."), "N"};
@@ -49,7 +51,7 @@ struct SignalOptionSet {
     {
         if (bRequest)
             line.Add({number, reason});
-        line.Add({amplitude, level, levelDbm, calDbm, waveform, markHz, spaceHz, baud, rate, noise, seed, leadMarks, trailMarks, silence,
+        line.Add({amplitude, level, levelDbm, calDbm, waveform, markHz, spaceHz, baud, stopBits, charGapBits, rate, noise, seed, leadMarks, trailMarks, silence,
                   corrupt, datetime, called, numberExt, calledExt, param});
     }
 };

@@ -17,20 +17,40 @@ namespace {
 
 constexpr int kDialogSilenceMs = 200;
 
-// The cells of a frame: the lead marks, each byte as start bit, eight data bits LSB first and
-// stop bit, the trail marks; true for mark.
-std::vector<bool> Cells(const SignalFrame& frame, int leadMarks, int trailMarks)
+// The cells of a frame: the lead marks, each byte as start bit, eight data bits LSB first, stop
+// bits and the marks of a gap, the trail marks; true for mark.
+std::vector<bool> Cells(const SignalFrame& frame, const SignalOptions& options)
 {
-    std::vector<bool> cells(static_cast<std::size_t>(leadMarks), true);
+    std::vector<bool> cells(static_cast<std::size_t>(options.leadMarks), true);
     for (int i = 0; i < frame.bSendCnt; ++i) {
         unsigned byte = frame.data[static_cast<std::size_t>(i)];
         cells.push_back(false);
         for (int bit = 0; bit < 8; ++bit, byte >>= 1)
             cells.push_back((byte & 1u) != 0);
-        cells.push_back(true);
+        cells.insert(cells.end(), static_cast<std::size_t>(options.stopBits + options.charGapBits), true);
     }
-    cells.insert(cells.end(), static_cast<std::size_t>(trailMarks), true);
+    cells.insert(cells.end(), static_cast<std::size_t>(options.trailMarks), true);
     return cells;
+}
+
+// A square wave of unit peak at phase (radians), as the sum of its odd harmonics below limitHz:
+// nothing above half the rate, so nothing folds back into the band.
+double BandLimitedSquare(double phase, double hz, double limitHz)
+{
+    double sum = 0;
+    for (int k = 1; k * hz < limitHz; k += 2)
+        sum += std::sin(k * phase) / k;
+    return 4 / std::numbers::pi * sum;
+}
+
+// The highest value of that sum over a period, which the ripple of the missing harmonics puts
+// above 1: the peak is scaled to it.
+double BandLimitedPeak(double hz, double limitHz)
+{
+    double peak = 0;
+    for (int i = 0; i < 1000; ++i)
+        peak = std::max(peak, BandLimitedSquare(std::numbers::pi * i / 1000, hz, limitHz));
+    return peak;
 }
 
 // The dialog's square cells at 24 000 Hz.
@@ -47,18 +67,26 @@ std::vector<std::int16_t> DrawSquare(const std::vector<bool>& cells, int peak, i
     return samples;
 }
 
-// Phase-continuous sine FSK at the rate itself: each cell's samples are those whose time falls in it.
-std::vector<std::int16_t> DrawSine(const std::vector<bool>& cells, const SignalOptions& options, int peak,
-                                   int silence)
+// Phase-continuous FSK at the rate itself, of sines or of band-limited squares: each cell's samples
+// are those whose time falls in it.
+std::vector<std::int16_t> DrawContinuous(const std::vector<bool>& cells, const SignalOptions& options, int peak,
+                                         int silence)
 {
     std::vector<std::int16_t> samples(static_cast<std::size_t>(silence), 0);
+    const double limitHz = options.rate / 2.0;
+    const bool bSquare = options.waveform == Waveform::Square;
+    const double markScale = bSquare ? peak / BandLimitedPeak(options.markHz, limitHz) : peak;
+    const double spaceScale = bSquare ? peak / BandLimitedPeak(options.spaceHz, limitHz) : peak;
     double phase = 0;
     std::size_t done = 0;
     for (std::size_t cell = 0; cell < cells.size(); ++cell) {
         const auto end = static_cast<std::size_t>(std::llround((cell + 1) * options.rate / options.baud));
-        const double step = 2 * std::numbers::pi * (cells[cell] ? options.markHz : options.spaceHz) / options.rate;
+        const double hz = cells[cell] ? options.markHz : options.spaceHz;
+        const double scale = cells[cell] ? markScale : spaceScale;
+        const double step = 2 * std::numbers::pi * hz / options.rate;
         for (; done < end; ++done) {
-            samples.push_back(static_cast<std::int16_t>(std::lround(peak * std::sin(phase))));
+            const double value = bSquare ? BandLimitedSquare(phase, hz, limitHz) : std::sin(phase);
+            samples.push_back(static_cast<std::int16_t>(std::lround(scale * value)));
             phase = std::fmod(phase + step, 2 * std::numbers::pi);
         }
     }
@@ -74,8 +102,8 @@ std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, int rate
     io.flags |= SOXR_NO_DITHER;  // dither is random: the same input must give the same samples
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
     std::size_t produced = 0;
-    soxr_oneshot(kSampleRate, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &produced, &io,
-                 &quality, nullptr);
+    soxr_oneshot(kSampleRate, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &produced, &io, &quality,
+                 nullptr);
     out.resize(produced);
     return out;
 }
@@ -98,28 +126,38 @@ void AddNoise(std::vector<std::int16_t>& samples, int silence, double snrDb, std
 void Corrupt(SignalFrame& frame, const SignalOptions& options)
 {
     switch (options.corruption) {
-    case Corruption::None:
-        break;
-    case Corruption::Crc:  // both check bytes inverted: no frame check can pass
-        frame.data[frame.bSendCnt - 2u] ^= 0xFF;
-        frame.data[frame.bSendCnt - 1u] ^= 0xFF;
-        break;
-    case Corruption::Parity:
-        frame.data[static_cast<std::size_t>(options.corruptByte - 1)] ^= 0x80;
-        break;
-    case Corruption::Truncate:
-        frame.bSendCnt = static_cast<std::uint8_t>(options.corruptByte);
-        break;
+        case Corruption::None:
+            break;
+        case Corruption::Crc:  // both check bytes inverted: no frame check can pass
+            frame.data[frame.bSendCnt - 2u] ^= 0xFF;
+            frame.data[frame.bSendCnt - 1u] ^= 0xFF;
+            break;
+        case Corruption::Parity:
+            frame.data[static_cast<std::size_t>(options.corruptByte - 1)] ^= 0x80;
+            break;
+        case Corruption::Truncate:
+            frame.bSendCnt = static_cast<std::uint8_t>(options.corruptByte);
+            break;
     }
 }
 
 }  // namespace
 
+bool SignalOptions::MovesTheTones() const
+{
+    return markHz != kMarkHz || spaceHz != kSpaceHz || baud * kBitCellSamples != kSampleRate;
+}
+
+bool SignalOptions::HasMargins() const
+{
+    return MovesTheTones() || stopBits != 1 || charGapBits != 0;
+}
+
 bool SignalOptions::IsDialogSignal() const
 {
     return !levelDbfs && waveform == Waveform::Square && rate == kSampleRate && !noiseSnrDb &&
            leadMarks == kLeadMarkCells && trailMarks == kTrailMarkCells && silenceMs == kDialogSilenceMs &&
-           corruption == Corruption::None && extraParameters.empty();
+           corruption == Corruption::None && extraParameters.empty() && !HasMargins();
 }
 
 std::optional<SignalFrame> BuildStressFrame(const NotificationRequest& request, const SignalOptions& options)
@@ -136,7 +174,8 @@ std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& reque
     if (options.IsDialogSignal()) {
         auto buffer = std::make_unique<SampleBuffer>();
         iWaveFormValue = *AmplitudeFromStep(step);
-        const ComposeOutcome outcome = ComposeSignal(ComposeMode::Play, {}, request, *buffer, [](const std::string&) {});
+        const ComposeOutcome outcome =
+            ComposeSignal(ComposeMode::Play, {}, request, *buffer, [](const std::string&) {});
         const std::optional<SignalFrame> frame = BuildFrame(request);
         if (outcome.Offset == 0 || !frame)
             return std::nullopt;
@@ -154,10 +193,10 @@ std::optional<StressSignal> ComposeStressSignal(const NotificationRequest& reque
     signal.rate = options.rate;
     signal.peak = options.levelDbfs ? static_cast<int>(std::lround(32767.0 * std::pow(10.0, *options.levelDbfs / 20.0)))
                                     : *AmplitudeFromStep(step);
-    const std::vector<bool> cells = Cells(signal.frame, options.leadMarks, options.trailMarks);
+    const std::vector<bool> cells = Cells(signal.frame, options);
     const int silence = static_cast<int>(static_cast<long long>(options.silenceMs) * options.rate / 1000);
-    if (options.waveform == Waveform::Sine) {
-        signal.samples = DrawSine(cells, options, signal.peak, silence);
+    if (options.waveform == Waveform::Sine || options.MovesTheTones()) {
+        signal.samples = DrawContinuous(cells, options, signal.peak, silence);
     } else {
         signal.samples = DrawSquare(cells, signal.peak, options.silenceMs * kSampleRate / 1000);
         if (options.rate != kSampleRate)

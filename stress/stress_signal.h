@@ -23,9 +23,11 @@ struct SignalOptions {
     int amplitudePercent = 20;             // 10 to 100 in tens: the dialog's list
     std::optional<double> levelDbfs;       // peak level, -90 to 0 dBFS, instead of the percentage
     Waveform waveform = Waveform::Square;  // square: the dialog's cells; sine: phase-continuous
-    double markHz = kMarkHz;               // sine only: 100 to half the rate
-    double spaceHz = kSpaceHz;             // sine only
-    double baud = 1200;                    // sine only: 300 to 4800
+    double markHz = kMarkHz;               // 100 to half the rate; the square drawn band-limited if moved
+    double spaceHz = kSpaceHz;             // the same
+    double baud = 1200;                    // 300 to 4800; the same
+    int stopBits = 1;                      // 1 to 10 after each character
+    int charGapBits = 0;                   // 0 to 100 marks more between characters
     int rate = kSampleRate;                // 8000, 16000, 24000, 44100 or 48000
     std::optional<double> noiseSnrDb;      // white noise at this ratio to the tones' power
     std::uint32_t seed = 1;                // of the noise
@@ -33,11 +35,16 @@ struct SignalOptions {
     int trailMarks = kTrailMarkCells;      // 0 to 10 000
     int silenceMs = 200;                   // at each end, 0 to 60 000
     Corruption corruption = Corruption::None;
-    int corruptByte = 0;                   // 1-based frame position for Parity and Truncate
+    int corruptByte = 0;                          // 1-based frame position for Parity and Truncate
     std::vector<FrameParameter> extraParameters;  // after the request's own, same message
 
     // Whether this is the dialog's signal at some percentage: composed as the dialog composes it.
     bool IsDialogSignal() const;
+    // Whether the tones or the bit rate are moved from the dialog's (the square is then drawn
+    // phase-continuously at the rate, band-limited, rather than in the dialog's cells).
+    bool MovesTheTones() const;
+    // Whether those, the stop bits or the gap between characters differ from the dialog's.
+    bool HasMargins() const;
 };
 
 // The rates a stress signal may have.

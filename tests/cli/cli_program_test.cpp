@@ -150,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"NoOutput", {"frame", "--reason", "P", "--raw"}, "C", "raw"},
         BadInput{"UnknownCommand", {"sing"}, "C", "Unknown command \"sing\"."},
         BadInput{"ByteBeyondTheFrame", {"save", "--reason", "P", "--corrupt", "parity:15"}, "C", "the frame has 14 bytes"},
-        BadInput{"MarkWithoutSine", {"save", "--reason", "P", "--mark-hz", "1250"}, "C", "--waveform sine"},
+        BadInput{"MarkBelowTheRange", {"save", "--reason", "P", "--mark-hz", "50"}, "C", "--mark-hz"},
+        BadInput{"NoStopBit", {"save", "--reason", "P", "--stop-bits", "0"}, "C", "--stop-bits"},
         BadInput{"OddRate", {"save", "--reason", "P", "--rate", "22050"}, "C", "--rate is one of"},
         BadInput{"LevelAndAmplitude", {"save", "--reason", "P", "--amplitude", "20", "--level-dbfs", "-6"}, "C", "not both"}),
     [](const testing::TestParamInfo<BadInput>& param) { return std::string(param.param.label); });

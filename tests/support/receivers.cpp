@@ -60,10 +60,12 @@ std::vector<std::int16_t> ResampleTo8k(const std::vector<std::int16_t>& samples,
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> MinimodemReceive(const std::string& path)
+std::optional<std::vector<std::uint8_t>> MinimodemReceive(const std::string& path, double markHz, double spaceHz,
+                                                          double baud)
 {
-    const std::string command =
-        std::string(CORVANE_MINIMODEM) + " --rx -q -f '" + path + "' -M 1300 -S 2100 1200 2>/dev/null";
+    const std::string command = std::string(CORVANE_MINIMODEM) + " --rx -q -f '" + path + "' -M " +
+                                std::to_string(markHz) + " -S " + std::to_string(spaceHz) + " " + std::to_string(baud) +
+                                " 2>/dev/null";
     std::FILE* pPipe = popen(command.c_str(), "r");
     if (pPipe == nullptr)
         return std::nullopt;

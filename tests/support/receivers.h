@@ -25,8 +25,9 @@ JclipMessage JclipReceive(std::vector<std::int16_t> samples8k);
 // Converts samples at rate to 8000 Hz with libsoxr's high-quality filter.
 std::vector<std::int16_t> ResampleTo8k(const std::vector<std::int16_t>& samples, int rate);
 
-// The bytes minimodem receives from a WAVE file, mark 1300 Hz and space 2100 Hz at 1200 baud,
-// parity bits kept; nullopt when it could not run.
-std::optional<std::vector<std::uint8_t>> MinimodemReceive(const std::string& path);
+// The bytes minimodem receives from a WAVE file, set up for markHz, spaceHz and baud (the dialog's
+// unless a test knows the sender's others), parity bits kept; nullopt when it could not run.
+std::optional<std::vector<std::uint8_t>> MinimodemReceive(const std::string& path, double markHz = 1300,
+                                                          double spaceHz = 2100, double baud = 1200);
 
 }  // namespace corvane::test
