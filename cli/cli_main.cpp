@@ -18,7 +18,7 @@ namespace {
 int RunProgram(Arguments arguments)
 {
     static const std::pair<const char*, int (*)(const Arguments&)> kCommands[] = {
-        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"tone", RunTone}, {"decode", RunDecode}, {"loopback", RunLoopback}, {"devices", RunDevices}};
+        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"tone", RunTone}, {"decode", RunDecode}, {"loopback", RunLoopback}, {"sweep", RunSweep}, {"devices", RunDevices}};
     // The command is the first word that is no option; options may come before it.
     const auto word = std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) { return !a.starts_with('-'); });
     const std::string command = word != arguments.end() ? *word : std::string();
@@ -37,11 +37,12 @@ int RunProgram(Arguments arguments)
                                    "  tone     play or save a steady tone, to calibrate a level meter\n"
                                    "  decode   find and check every frame in a WAVE file or a recording\n"
                                    "  loopback play while recording, and check the frame, level and tones received\n"
+                                   "  sweep    measure a receiver's tolerance over one or two stress parameters\n"
                                    "  devices  list the sound outputs and inputs that --device may name\n\n"
                                    "corvane-cli COMMAND --help shows the options of a command."));
     const Option version{"version", Tr("Displays version information."), "", 'v'};
     line.Add(version);
-    line.AddArgument("command", Tr("frame, save, play, batch, tone, decode, loopback or devices"));
+    line.AddArgument("command", Tr("frame, save, play, batch, tone, decode, loopback, sweep or devices"));
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 1, parsed))
         return *status;
@@ -49,7 +50,7 @@ int RunProgram(Arguments arguments)
         PrintOut(Format("corvane-cli %1\n", {Version()}));
         return 0;
     }
-    PrintError(command.empty() ? Tr("Give a command: frame, save, play, batch, tone, decode, loopback or devices.")
+    PrintError(command.empty() ? Tr("Give a command: frame, save, play, batch, tone, decode, loopback, sweep or devices.")
                                : Format(Tr("Unknown command \"%1\"."), {command}));
     PrintError(Tr("corvane-cli --help lists the commands."));
     return kExitUsage;

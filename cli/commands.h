@@ -18,6 +18,7 @@ int RunTone(const Arguments& arguments);
 // Run in the decoding module, loaded for them alone with the libraries that read recordings.
 int RunDecode(const Arguments& arguments);
 int RunLoopback(const Arguments& arguments);
+int RunSweep(const Arguments& arguments);
 // Run in the playing module, with the sound library.
 int RunDevices(const Arguments& arguments);
 

@@ -7,7 +7,7 @@ _corvane_cli()
     local cur prev words cword
     _init_completion -n = || return
 
-    local commands="frame save play batch tone decode loopback devices"
+    local commands="frame save play batch tone decode loopback sweep devices"
     local request="--number --reason --amplitude"
     local signal="--level-dbfs --level-dbm --cal-dbm --waveform --mark-hz --space-hz --baud --stop-bits --char-gap-bits --rate --noise-snr --seed
         --lead-marks --trail-marks --silence-ms --corrupt --datetime --called --number-ext --called-ext --param"
@@ -16,7 +16,7 @@ _corvane_cli()
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case "${words[i]}" in
-            frame | save | play | batch | tone | decode | loopback | devices)
+            frame | save | play | batch | tone | decode | loopback | sweep | devices)
                 command=${words[i]}
                 break
                 ;;
@@ -60,6 +60,17 @@ _corvane_cli()
             [[ ${COMPREPLY[0]} == crc ]] && compopt +o nospace
             return
             ;;
+        --csv)
+            _filedir csv
+            return
+            ;;
+        --json)
+            # A file for sweep; elsewhere a switch, after which anything may come.
+            if [[ $command == sweep ]]; then
+                _filedir json
+                return
+            fi
+            ;;
         -o | --output)
             _filedir wav
             COMPREPLY+=($(compgen -W "-" -- "$cur"))
@@ -70,7 +81,7 @@ _corvane_cli()
             return
             ;;
         --number | --mark-hz | --space-hz | --baud | --noise-snr | --seed | --lead-marks | --trail-marks | \
-            --silence-ms | --stop-bits | --char-gap-bits | --level-dbm | --cal-dbm | --hz | --seconds | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
+            --silence-ms | --vary | --seeds | --receiver | --stop-bits | --char-gap-bits | --level-dbm | --cal-dbm | --hz | --seconds | --called | --number-ext | --called-ext | --param | --level-dbfs | --volume | --gap-ms | --channel | --capture | --extra-seconds)
             return  # a value of the user's own
             ;;
     esac
@@ -87,6 +98,7 @@ _corvane_cli()
         play) options="$request $signal --volume --device" ;;
         tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume --device" ;;
         devices) options="" ;;
+        sweep) options="$request $signal --vary --seeds --csv --json --receiver" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
         decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;

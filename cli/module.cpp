@@ -79,6 +79,11 @@ std::optional<Failure> LoadPlayer(std::unique_ptr<SignalPlayer>& player)
     return failure;
 }
 
+int RunSweep(const Arguments& arguments)
+{
+    return RunInModule("corvane-cli-decode", "CorvaneCliSweep", arguments);
+}
+
 int RunDevices(const Arguments& arguments)
 {
     return RunInModule("corvane-cli-play", "CorvaneCliDevices", arguments);

@@ -40,7 +40,7 @@ expect_includes() {  # description, one candidate, words...
     fi
 }
 
-expect "commands" "--help --version batch decode devices frame loopback play save tone" ""
+expect "commands" "--help --version batch decode devices frame loopback play save sweep tone" ""
 expect "reasons" "C O P S" save --reason ""
 expect "amplitudes from 5" "50" frame --amplitude 5
 expect "waveforms" "sine square" play --waveform ""
@@ -48,7 +48,7 @@ expect "rates" "16000 24000 44100 48000 8000" save --rate ""
 expect "errors to inject" "crc parity: truncate:" save --corrupt ""
 expect "a number is the user's own" "" frame --number ""
 
-for command in frame save play batch tone decode loopback devices; do
+for command in frame save play batch tone decode loopback sweep devices; do
     for option in $("$cli" "$command" --help | grep -oE '^  (-[a-z], )?--[a-z-]+' | grep -oE -- '-+[a-z-]+' | grep -vx -- --help-all); do
         expect_includes "$command $option" "$option" "$command" "-"
     done

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// corvane-cli sweep: the same table for the same seeds, a pass rate that falls as the level falls
+// below the decoder's floor, results as CSV and JSON, and a receiver of the user's own.
+#include "cli_run.h"
+#include "support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test::RunCli;
+
+TEST(Sweep, GivesTheSameTableForTheSameSeeds)
+{
+    const std::vector<std::string> sweep = {
+        "sweep", "--number", "0312345678", "--vary", "snr=-2:2:2", "--vary", "tone-offset-pct=-5:5:5", "--seeds", "4"};
+    const auto first = RunCli(sweep);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(RunCli(sweep).out, first.out);
+    EXPECT_NE(first.out.find("snr=-2.00 tone-offset-pct=-5.00: "), std::string::npos) << first.out;
+    EXPECT_EQ(std::count(first.out.begin(), first.out.end(), '\n'), 9);
+}
+
+// The decoder hears tones down to about -75 dBFS: below, no frame can pass, and above, more than
+// below. Written as CSV: the parameter, passed, seeds and share.
+TEST(Sweep, PassesFallAsTheLevelFallsBelowTheFloor)
+{
+    test::TempDir dir;
+    const auto run = RunCli({"sweep", "--reason", "P", "--vary", "level-dbfs=-60:-90:5", "--seeds", "2", "--csv",
+                             dir.File("level.csv"), "--json", dir.File("level.json")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto bytes = test::ReadFile(dir.File("level.csv"));
+    std::istringstream csv(std::string(bytes.begin(), bytes.end()));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "level-dbfs,passed,seeds,share");
+    int last = 2;
+    std::vector<int> passed;
+    while (std::getline(csv, line)) {
+        const int now = std::stoi(line.substr(line.find(',') + 1));
+        EXPECT_LE(now, last) << line;
+        last = now;
+        passed.push_back(now);
+    }
+    ASSERT_EQ(passed.size(), 7U);
+    EXPECT_EQ(passed.front(), 2);
+    EXPECT_EQ(passed.back(), 0);
+    const auto json = test::ReadFile(dir.File("level.json"));
+    EXPECT_NE(std::string(json.begin(), json.end()).find("\"level-dbfs\":-90.0"), std::string::npos);
+}
+
+TEST(Sweep, AsksAReceiverOfTheUsersOwn)
+{
+    const auto all = RunCli({"sweep", "--number", "0312345678", "--vary", "stop-bits=1:2:1", "--seeds", "1",
+                             "--receiver", "test -s {} && echo 0312345678"});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_NE(all.out.find("stop-bits=2.00: 1 of 1 decoded"), std::string::npos) << all.out;
+    const auto none = RunCli({"sweep", "--number", "0312345678", "--vary", "stop-bits=1:1:1", "--seeds", "1",
+                              "--receiver", "echo 0312345678; false {}"});
+    EXPECT_NE(none.out.find("0 of 1 decoded"), std::string::npos) << none.out;
+}
+
+class SweepRefuses : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(SweepRefuses, WithAMessage)
+{
+    std::vector<std::string> arguments = {"sweep", "--number", "1"};
+    arguments.insert(arguments.end(), GetParam().begin(), GetParam().end());
+    const auto run = RunCli(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_FALSE(run.err.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SweepRefuses,
+                         testing::Values(std::vector<std::string>{}, std::vector<std::string>{"--vary", "volume=1:2:1"},
+                                         std::vector<std::string>{"--vary", "snr=1:2"},
+                                         std::vector<std::string>{"--vary", "snr=1:2:0"},
+                                         std::vector<std::string>{"--vary", "snr=1:2:1", "--vary", "snr=1:2:1"},
+                                         std::vector<std::string>{"--vary", "tone-offset-pct=0:20:5"},
+                                         std::vector<std::string>{"--vary", "snr=0:100:0.001"}));
+
+}  // namespace
+}  // namespace corvane
