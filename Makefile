@@ -29,7 +29,7 @@ test: deps
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null
 	@cmake --build build/bench -j$(JOBS) --target corvane_bench corvane_decode_bench corvane-cli \
-		corvane_save_floor corvane corvane_minimal_dialog corvane_startup_bench corvane_jclip_rx
+		corvane_save_floor corvane corvane_minimal_dialog corvane_startup_bench corvane_jclip_rx corvane-cli-decode
 	build/bench/bench/corvane_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	build/bench/bench/corvane_decode_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@bash bench/cli_start.sh build/bench
@@ -37,6 +37,7 @@ bench: deps
 	@bash bench/cli_batch.sh build/bench build
 	@bash bench/startup.sh build/bench 21
 	@/usr/bin/python3 bench/sensitivity.py build/bench docs/sensitivity.png
+	@bash bench/sweep_plots.sh build/bench
 
 # Needs a PulseAudio server binary (pulseaudio, pulseaudio-utils, libasound2-plugins).
 latency: deps

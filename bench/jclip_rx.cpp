@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// spandsp's caller-ID receive path as a receiver for bench/sensitivity.py: a WAVE file to 8 kHz by
-// libsoxr, then spandsp's JCLIP receiver. Prints each message it accepts as hexadecimal bytes, one
-// message a line; exit 0 when it accepted one, 1 when none, 2 when the file was not read.
+// spandsp's caller-ID receive path as a receiver for the benchmarks: a WAVE file to 8 kHz by
+// libsoxr, then spandsp's JCLIP receiver. Prints each message it accepts as hexadecimal bytes on a
+// line, then its printable characters on the next; exit 0 when it accepted one, 1 when none, 2
+// when the file was not read.
 #include "receive/wave_reader.h"
 
 #include <algorithm>
@@ -21,6 +22,10 @@ void PrintMessage(void* pUser, const std::uint8_t* pMessage, int len)
         return;
     for (int i = 0; i < len; ++i)
         std::printf("%02X%s", pMessage[i], i + 1 < len ? " " : "\n");
+    // and its printable characters, for a receiver that is judged by the text it prints
+    for (int i = 0; i < len; ++i)
+        std::putchar(pMessage[i] >= 0x20 && pMessage[i] < 0x7F ? pMessage[i] : '.');
+    std::putchar('\n');
     ++*static_cast<int*>(pUser);
 }
 

@@ -4,6 +4,7 @@
 // the receiver unless a command is given.
 #include "commands.h"
 
+#include "plot.h"
 #include "receive/frame_reader.h"
 #include "request/code_page_932.h"
 #include "signal/synthesis.h"
@@ -99,6 +100,20 @@ std::optional<Failure> Apply(const std::string& name, double value, SignalOption
     return outside(1, 10);
 }
 
+// A parameter's name on a plot's axis, with its unit.
+std::string AxisName(const std::string& name)
+{
+    if (name == "level-dbfs")
+        return Tr("level (dBFS, peak)");
+    if (name == "snr")
+        return Tr("signal-to-noise ratio (dB)");
+    if (name == "tone-offset-pct")
+        return Tr("both tones' offset (%)");
+    if (name == "baud-offset-pct")
+        return Tr("bit rate's offset (%)");
+    return Tr("stop bits");
+}
+
 // Whether our decoder finds the frame of signal exactly.
 bool DecodesExactly(const StressSignal& signal)
 {
@@ -152,7 +167,11 @@ int Sweep(const Arguments& arguments)
                           Tr("A command that receives instead of our decoder; {} is the WAVE file. It passes when it "
                              "exits 0 and prints the number (or the reason)."),
                           "COMMAND"};
-    line.Add({vary, seeds, csv, json, receiver});
+    const Option plot{"plot",
+                      Tr("Also draw the pass rate against the first parameter, one curve for each value of the second, "
+                         "into FILE.png or FILE.svg."),
+                      "FILE"};
+    line.Add({vary, seeds, csv, json, plot, receiver});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
@@ -188,11 +207,19 @@ int Sweep(const Arguments& arguments)
         return Finish(Failure{kExitFailed, Format(Tr("Cannot make a folder for the signals: %1"), {error.message()})});
     const std::string wave = (folder / "signal.wav").string();
 
+    Plot picture;
+    // The receiver by its program's name: the rest of its command line says little on a picture.
+    const std::string program = parsed.Value(receiver).substr(0, parsed.Value(receiver).find(' '));
+    picture.title = Format(Tr("Frames decoded exactly by %1"),
+                           {bExternal ? std::filesystem::path(program).filename().string() : std::string("corvane-cli decode")});
+    picture.xLabel = AxisName(axes[0].name);
+    picture.yLabel = Tr("frames decoded exactly (%)");
     std::ostringstream table;  // CSV
     nlohmann::json points = nlohmann::json::array();
     table << axes[0].name << (axes.size() == 2 ? "," + axes[1].name : "") << ",passed,seeds,share\n";
     std::optional<Failure> failure;
     for (const double secondValue : second) {
+        picture.series.push_back({axes.size() == 2 ? axes[1].name + " " + Fixed(secondValue, 2) : Tr("pass rate"), {}});
         for (const double firstValue : axes[0].values) {
             SignalOptions options = base.options;
             failure = Apply(axes[0].name, firstValue, options);
@@ -227,6 +254,7 @@ int Sweep(const Arguments& arguments)
             }
             table << "," << nPassed << "," << nSeeds << "," << Fixed(share, 4) << "\n";
             points.push_back(entry);
+            picture.series.back().points.emplace_back(firstValue, 100 * share);
             PrintOut(Format(Tr("%1: %2 of %3 decoded (%4 %)\n"),
                             {point, Number(nPassed), Number(nSeeds), Fixed(100 * share, 1)}));
             std::fflush(stdout);
@@ -238,6 +266,10 @@ int Sweep(const Arguments& arguments)
         std::filesystem::remove_all(folder, error);
     if (failure)
         return Finish(failure);
+    if (parsed.IsSet(plot)) {
+        if (auto drawn = DrawPlot(picture, parsed.Value(plot)))
+            return Finish(drawn);
+    }
     if (parsed.IsSet(csv)) {
         const std::string text = table.str();
         if (auto written = WriteOutput(parsed.Value(csv), {text.begin(), text.end()}))

@@ -64,6 +64,10 @@ _corvane_cli()
             _filedir csv
             return
             ;;
+        --plot)
+            _filedir '@(png|svg)'
+            return
+            ;;
         --json)
             # A file for sweep; elsewhere a switch, after which anything may come.
             if [[ $command == sweep ]]; then
@@ -98,7 +102,7 @@ _corvane_cli()
         play) options="$request $signal --volume --device" ;;
         tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume --device" ;;
         devices) options="" ;;
-        sweep) options="$request $signal --vary --seeds --csv --json --receiver" ;;
+        sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
         decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;

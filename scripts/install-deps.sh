@@ -8,11 +8,11 @@ packages=(
     # build
     cmake g++ make pkg-config
     qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
-    libasound2-dev libfontconfig-dev nlohmann-json3-dev gettext locales
+    libasound2-dev libfontconfig-dev nlohmann-json3-dev gettext locales libcairo2-dev
     fonts-ipafont-gothic
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev libx11-dev
-    libspandsp-dev libtiff-dev minimodem sox time python3-numpy python3-matplotlib
+    libspandsp-dev libtiff-dev minimodem sox time python3-numpy python3-matplotlib libxml2-utils
     # the Debian package and its checks
     debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
     # screenshots of the dialog

@@ -66,6 +66,38 @@ TEST(Sweep, AsksAReceiverOfTheUsersOwn)
     EXPECT_NE(none.out.find("0 of 1 decoded"), std::string::npos) << none.out;
 }
 
+// The plot: a PNG picture of its size with more than a background, or an SVG drawing that parses
+// as XML (its elements closed) and holds its title and axes in words.
+TEST(Sweep, DrawsItsPlot)
+{
+    test::TempDir dir;
+    const auto run = RunCli({"sweep", "--number", "0312345678", "--vary", "snr=0:4:2", "--vary", "stop-bits=1:2:1",
+                             "--seeds", "2", "--plot", dir.File("p.png")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto png = test::ReadFile(dir.File("p.png"));
+    ASSERT_GT(png.size(), 24U);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    const auto be32 = [&png](std::size_t at) {
+        return png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    };
+    EXPECT_EQ(be32(16), 800);      // IHDR width
+    EXPECT_EQ(be32(20), 500);      // and height
+    EXPECT_GT(png.size(), 5000U);  // a blank picture compresses to far less
+
+    ASSERT_EQ(
+        RunCli({"sweep", "--number", "1", "--vary", "snr=0:2:2", "--seeds", "1", "--plot", dir.File("p.svg")}).status,
+        0);
+    const auto bytes = test::ReadFile(dir.File("p.svg"));
+    const std::string svg(bytes.begin(), bytes.end());
+    const auto run2 = test::RunProgram("/usr/bin/xmllint", {"--noout", dir.File("p.svg")});
+    EXPECT_EQ(run2.status, 0) << run2.err;
+    for (const char* pText :
+         {">Frames decoded exactly by corvane-cli decode</text>", ">signal-to-noise ratio (dB)</text>",
+          ">frames decoded exactly (%)</text>", ">pass rate</text>"})
+        EXPECT_NE(svg.find(pText), std::string::npos) << pText;
+    EXPECT_EQ(RunCli({"sweep", "--number", "1", "--vary", "snr=0:2:2", "--plot", dir.File("p.gif")}).status, 2);
+}
+
 class SweepRefuses : public testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(SweepRefuses, WithAMessage)
