@@ -4,6 +4,7 @@
 #include "signal_request.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +67,10 @@ public:
     {
         cairo_destroy(m_pCairo);
         cairo_surface_destroy(m_pSurface);
+        // The font caches that drawing text filled, cairo's and fontconfig's, given back: nothing
+        // else in the process draws text, and a leak checker would take them for leaks.
+        cairo_debug_reset_static_data();
+        FcFini();
     }
     PngCanvas(const PngCanvas&) = delete;
     PngCanvas& operator=(const PngCanvas&) = delete;
