@@ -45,7 +45,8 @@ int Decode(const Arguments& arguments)
     const Option capture{"capture", Tr("Seconds to record from the default input, 1 to 600."), "SECONDS"};
     const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
     const Option device = DeviceOption();
-    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat});
+    const Option plot{"plot", Tr("Also draw the first frame found, its cells, bytes, fields and faults, into FILE.png or FILE.svg."), "FILE"};
+    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot});
     line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 1, parser))
@@ -64,7 +65,8 @@ int Decode(const Arguments& arguments)
         if (auto failure = ReadDevice(parser, device, deviceName))
             return Finish(failure);
         // Decoded as it is recorded: memory stays bounded for the longest recording too.
-        return DecodeSource(*CaptureSource(seconds, kCaptureRate, deviceName), Tr("the recording"), fsk, parser.IsSet(json));
+        return DecodeSource(*CaptureSource(seconds, kCaptureRate, deviceName), Tr("the recording"), fsk, parser.IsSet(json),
+                            parser.Value(plot));
     }
     if (positional.size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
@@ -86,7 +88,8 @@ int Decode(const Arguments& arguments)
     auto source = OpenSampleSource(positional[0], static_cast<int>(nChannel), raw);
     if (auto* pFailure = std::get_if<Failure>(&source))
         return Finish(*pFailure);
-    return DecodeSource(*std::get<std::unique_ptr<SampleSource>>(source), positional[0], fsk, parser.IsSet(json));
+    return DecodeSource(*std::get<std::unique_ptr<SampleSource>>(source), positional[0], fsk, parser.IsSet(json),
+                        parser.Value(plot));
 }
 
 }  // namespace

@@ -104,7 +104,7 @@ _corvane_cli()
         devices) options="" ;;
         sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
-        decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format" ;;
+        decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format --plot" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;
     esac
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "decode_input.h"
 
+#include "frame_picture.h"
+
 #include "audio/capture.h"
 #include "frame_report.h"
 #include "receive/frame_reader.h"
@@ -8,8 +10,8 @@
 #include <magic.h>
 #include <sndfile.h>
 
-#include <cstdint>
 #include <charconv>
+#include <cstdint>
 #include <span>
 
 namespace corvane::cli {
@@ -31,11 +33,9 @@ std::span<const std::uint8_t> Bytes(const std::vector<char>& bytes)
 
 Failure WaveFailure(WaveProblem problem, const std::string& name)
 {
-    static const char* const kProblems[] = {
-        "", TrNoop("%1 is not a WAVE file."),
-        TrNoop("%1: the sample format or rate is not one this reads."),
-        TrNoop("%1 has no such channel."),
-        TrNoop("%1 holds no samples.")};
+    static const char* const kProblems[] = {"", TrNoop("%1 is not a WAVE file."),
+                                            TrNoop("%1: the sample format or rate is not one this reads."),
+                                            TrNoop("%1 has no such channel."), TrNoop("%1 holds no samples.")};
     return Failure{kExitUsage, Format(Tr(kProblems[static_cast<int>(problem)]), {name})};
 }
 
@@ -57,7 +57,10 @@ std::string Describe(const std::vector<char>& bytes)
 class LayoutSource : public SampleSource {
 public:
     LayoutSource(std::unique_ptr<InputFile> pInput, const WaveLayout& layout, int channel, std::vector<char> data)
-        : m_pInput(std::move(pInput)), m_layout(layout), m_nChannel(channel), m_data(std::move(data)),
+        : m_pInput(std::move(pInput)),
+          m_layout(layout),
+          m_nChannel(channel),
+          m_data(std::move(data)),
           m_remaining(layout.dataBytes.value_or(UINT64_MAX))
     {
     }
@@ -74,7 +77,8 @@ public:
             const std::size_t whole = m_data.size() / frameBytes * frameBytes;
             ConvertWaveSamples(m_layout, m_nChannel, Bytes(m_data).first(whole), samples);
             m_remaining -= whole;
-            m_data.erase(m_data.begin(), m_data.begin() + static_cast<std::ptrdiff_t>(whole));  // a cut sample frame waits for its rest
+            m_data.erase(m_data.begin(),
+                         m_data.begin() + static_cast<std::ptrdiff_t>(whole));  // a cut sample frame waits for its rest
             if (samples.empty() && (m_bEnd || m_remaining == 0))
                 return false;
         }
@@ -119,7 +123,9 @@ private:
 // The default input, recorded and taken block by block.
 class CapturedSource : public SampleSource {
 public:
-    CapturedSource(double seconds, int rate, const std::string& device) : m_stream(seconds, rate, device), m_nRate(rate) {}
+    CapturedSource(double seconds, int rate, const std::string& device) : m_stream(seconds, rate, device), m_nRate(rate)
+    {
+    }
     int Rate() const override { return m_nRate; }
     bool Next(std::vector<float>& samples) override
     {
@@ -175,7 +181,7 @@ std::optional<WaveLayout> RawLayout(const std::string& format)
         std::uint16_t tag;
         int bits;
     };
-    static const Encoding kEncodings[] = {{"u8", 1, 8},    {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
+    static const Encoding kEncodings[] = {{"u8", 1, 8},     {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
                                           {"f32le", 3, 32}, {"f64le", 3, 64}, {"ulaw", 7, 8},   {"alaw", 6, 8}};
     const std::size_t colon = format.find(':');
     int rate = 0;
@@ -203,8 +209,10 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
     for (;;) {
         const bool bMore = pInput->Read(head, kReadBytes);
         if (const std::optional<WaveLayout> layout = ReadWaveHeader(Bytes(head), channel, problem)) {
-            const auto data = head.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(layout->dataOffset, head.size()));
-            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel, std::vector<char>(data, head.end()));
+            const auto data =
+                head.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(layout->dataOffset, head.size()));
+            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel,
+                                                  std::vector<char>(data, head.end()));
         }
         if (problem != WaveProblem::None || !bMore || head.size() > kMaxHeaderBytes)
             break;
@@ -218,24 +226,38 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
     return OpenWithSndfile(name, channel, head);
 }
 
-int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson)
+int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson,
+                 const std::string& plotPath)
 {
     Demodulator demodulator(source.Rate(), tones);
     FrameFinder finder;
     FrameReporter reporter(bJson);
+    Envelope envelope;
+    std::optional<DecodedFrame> first;
+    const auto report = [&](const std::vector<DecodedFrame>& frames) {
+        if (!plotPath.empty() && !first && !frames.empty())
+            first = frames.front();
+        reporter.Report(frames);
+    };
     std::vector<float> samples;
     bool bAnySample = false;
     while (source.Next(samples)) {
         bAnySample = true;
-        reporter.Report(finder.Feed(demodulator.Feed(samples)));
+        if (!plotPath.empty())
+            envelope.Take(samples, source.Rate());
+        report(finder.Feed(demodulator.Feed(samples)));
     }
     if (auto problem = source.Problem(); problem && !bAnySample)
         return Finish(problem);
     if (!bAnySample)
         return Finish(WaveFailure(WaveProblem::NoData, name));
-    reporter.Report(finder.Feed(demodulator.Finish()));
-    reporter.Report(finder.Finish());
+    report(finder.Feed(demodulator.Finish()));
+    report(finder.Finish());
     const int status = reporter.Finish();
+    if (first) {
+        if (auto drawn = DrawFramePicture(1, *first, envelope, tones.baud, plotPath))
+            return Finish(drawn);
+    }
     // What was received is reported; a recording cut short still fails the command.
     if (auto problem = source.Problem())
         return Finish(problem);

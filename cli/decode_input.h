@@ -47,6 +47,8 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
 // Decodes source block by block, printing each frame as soon as it has ended; returns the exit
 // status: 0 every frame valid, 1 a frame has faults or the recording ended early, 3 none found,
 // 2 no samples at all.
-int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson);
+// With plotPath not empty, the first frame found is also drawn there (frame_picture.h).
+int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson,
+                 const std::string& plotPath = {});
 
 }  // namespace corvane::cli

@@ -34,26 +34,6 @@ std::string Printable(const std::string& text)
     return shown;
 }
 
-std::string FaultText(const FrameFault& fault)
-{
-    switch (fault.kind) {
-    case FrameFault::Kind::Parity:
-        return Format(Tr("parity error in byte %1"), {Number(fault.byte)});
-    case FrameFault::Kind::Framing:
-        return Format(Tr("no stop bit after byte %1"), {Number(fault.byte)});
-    case FrameFault::Kind::Unexpected:
-        return Format(Tr("byte %1 is %2 where %3 belongs"), {Number(fault.byte), Hex(fault.received, 2), Hex(fault.expected, 2)});
-    case FrameFault::Kind::Cut:
-        return Format(Tr("frame cut after byte %1"), {Number(fault.byte)});
-    case FrameFault::Kind::Length:
-        return Format(Tr("message length %1, but its parameters take %2"), {Number(fault.expected), Number(fault.received)});
-    case FrameFault::Kind::Check:
-        return Format(Tr("check %1 received, %2 computed"), {Hex(fault.received, 4), Hex(fault.expected, 4)});
-    case FrameFault::Kind::Extra:
-        return Format(Tr("%1 more bytes after the check"), {Number(fault.received)});
-    }
-    return {};
-}
 
 std::string ReasonMeaning(const std::string& text)
 {
@@ -98,6 +78,27 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
 }
 
 }  // namespace
+
+std::string FaultText(const FrameFault& fault)
+{
+    switch (fault.kind) {
+    case FrameFault::Kind::Parity:
+        return Format(Tr("parity error in byte %1"), {Number(fault.byte)});
+    case FrameFault::Kind::Framing:
+        return Format(Tr("no stop bit after byte %1"), {Number(fault.byte)});
+    case FrameFault::Kind::Unexpected:
+        return Format(Tr("byte %1 is %2 where %3 belongs"), {Number(fault.byte), Hex(fault.received, 2), Hex(fault.expected, 2)});
+    case FrameFault::Kind::Cut:
+        return Format(Tr("frame cut after byte %1"), {Number(fault.byte)});
+    case FrameFault::Kind::Length:
+        return Format(Tr("message length %1, but its parameters take %2"), {Number(fault.expected), Number(fault.received)});
+    case FrameFault::Kind::Check:
+        return Format(Tr("check %1 received, %2 computed"), {Hex(fault.received, 4), Hex(fault.expected, 4)});
+    case FrameFault::Kind::Extra:
+        return Format(Tr("%1 more bytes after the check"), {Number(fault.received)});
+    }
+    return {};
+}
 
 std::string FrameText(int index, const DecodedFrame& frame)
 {

@@ -12,6 +12,9 @@ namespace corvane::cli {
 // One frame as the decode command prints it: where it starts, each field and every fault.
 std::string FrameText(int index, const DecodedFrame& frame);
 
+// A fault in words, as text output and JSON give it ("parity error in byte 9").
+std::string FaultText(const FrameFault& fault);
+
 // Prints frames as they are found, numbered from 1, as text or as one JSON object a line.
 class FrameReporter {
 public:

@@ -23,27 +23,10 @@ constexpr double kRight = 200;
 constexpr double kTop = 50;
 constexpr double kBottom = 60;
 
-struct Colour {
-    double red, green, blue;
-};
-// Distinct colours for up to eight curves, then again.
 constexpr Colour kColours[] = {{0.12, 0.47, 0.71}, {1.0, 0.5, 0.05},   {0.17, 0.63, 0.17}, {0.84, 0.15, 0.16},
                                {0.58, 0.4, 0.74},  {0.55, 0.34, 0.29}, {0.89, 0.47, 0.76}, {0.5, 0.5, 0.5}};
-constexpr Colour kBlack{0, 0, 0};
 constexpr Colour kGrey{0.2, 0.2, 0.2};
 constexpr Colour kGrid{0.85, 0.85, 0.85};
-
-// What a plot is drawn with: the picture's pixels by cairo, or an SVG drawing written here, whose
-// texts stay texts that a reader can search.
-class Canvas {
-public:
-    virtual ~Canvas() = default;
-    virtual void Line(double x1, double y1, double x2, double y2, Colour colour, double width) = 0;
-    virtual void Dot(double x, double y, Colour colour) = 0;
-    // Text at (x, y), its baseline there; alignX 0 starts it there, 0.5 centres it, 1 ends it.
-    virtual void Text(const std::string& text, double x, double y, double alignX, double size, bool bUpright) = 0;
-    virtual std::vector<std::uint8_t> Bytes() = 0;
-};
 
 cairo_status_t Append(void* pBytes, const unsigned char* pData, unsigned int length)
 {
@@ -54,9 +37,8 @@ cairo_status_t Append(void* pBytes, const unsigned char* pData, unsigned int len
 
 class PngCanvas : public Canvas {
 public:
-    PngCanvas()
-        : m_pSurface(
-              cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(kWidth), static_cast<int>(kHeight))),
+    PngCanvas(double width, double height)
+        : m_pSurface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height))),
           m_pCairo(cairo_create(m_pSurface))
     {
         cairo_set_source_rgb(m_pCairo, 1, 1, 1);
@@ -89,10 +71,11 @@ public:
         cairo_arc(m_pCairo, x, y, 3, 0, 2 * std::numbers::pi);
         cairo_fill(m_pCairo);
     }
-    void Text(const std::string& text, double x, double y, double alignX, double size, bool bUpright) override
+    void Text(const std::string& text, double x, double y, double alignX, double size, bool bUpright,
+              Colour colour) override
     {
         cairo_save(m_pCairo);
-        cairo_set_source_rgb(m_pCairo, kBlack.red, kBlack.green, kBlack.blue);
+        cairo_set_source_rgb(m_pCairo, colour.red, colour.green, colour.blue);
         cairo_set_font_size(m_pCairo, size);
         cairo_text_extents_t extents;
         cairo_text_extents(m_pCairo, text.c_str(), &extents);
@@ -148,11 +131,11 @@ std::string Rgb(Colour colour)
 
 class SvgCanvas : public Canvas {
 public:
-    SvgCanvas()
+    SvgCanvas(double width, double height)
     {
         m_text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                 Fixed(kWidth, 0) + "\" height=\"" + Fixed(kHeight, 0) + "\" viewBox=\"0 0 " + Fixed(kWidth, 0) + " " +
-                 Fixed(kHeight, 0) +
+                 Fixed(width, 0) + "\" height=\"" + Fixed(height, 0) + "\" viewBox=\"0 0 " + Fixed(width, 0) + " " +
+                 Fixed(height, 0) +
                  "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     }
     void Line(double x1, double y1, double x2, double y2, Colour colour, double width) override
@@ -165,11 +148,12 @@ public:
         m_text +=
             "<circle cx=\"" + Fixed(x, 1) + "\" cy=\"" + Fixed(y, 1) + "\" r=\"3\" fill=\"" + Rgb(colour) + "\"/>\n";
     }
-    void Text(const std::string& text, double x, double y, double alignX, double size, bool bUpright) override
+    void Text(const std::string& text, double x, double y, double alignX, double size, bool bUpright,
+              Colour colour) override
     {
         const char* const pAnchor = alignX == 0 ? "start" : alignX == 1 ? "end" : "middle";
         m_text += "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" font-size=\"" + Fixed(size, 0) +
-                  "\" text-anchor=\"" + pAnchor + "\"" +
+                  "\" fill=\"" + Rgb(colour) + "\" text-anchor=\"" + pAnchor + "\"" +
                   (bUpright ? " transform=\"rotate(-90 " + Fixed(x, 1) + " " + Fixed(y, 1) + ")\"" : std::string()) +
                   ">" + Escaped(text) + "</text>\n";
     }
@@ -259,18 +243,30 @@ void Draw(Canvas& canvas, const Plot& plot)
 
 }  // namespace
 
-std::optional<Failure> DrawPlot(const Plot& plot, const std::string& path)
+std::unique_ptr<Canvas> MakeCanvas(const std::string& path, double width, double height)
 {
-    const bool bPng = path.ends_with(".png");
-    if (!bPng && !path.ends_with(".svg"))
-        return Failure{kExitUsage, Format(Tr("A plot is a .png or an .svg file, not %1."), {path})};
-    const std::unique_ptr<Canvas> canvas = bPng ? std::unique_ptr<Canvas>(std::make_unique<PngCanvas>())
-                                                : std::unique_ptr<Canvas>(std::make_unique<SvgCanvas>());
-    Draw(*canvas, plot);
-    const std::vector<std::uint8_t> bytes = canvas->Bytes();
+    if (path.ends_with(".png"))
+        return std::make_unique<PngCanvas>(width, height);
+    if (path.ends_with(".svg"))
+        return std::make_unique<SvgCanvas>(width, height);
+    return nullptr;
+}
+
+std::optional<Failure> WriteCanvas(Canvas& canvas, const std::string& path)
+{
+    const std::vector<std::uint8_t> bytes = canvas.Bytes();
     if (bytes.empty())
         return Failure{kExitFailed, Format(Tr("Cannot draw %1."), {path})};
     return WriteOutput(path, bytes);
+}
+
+std::optional<Failure> DrawPlot(const Plot& plot, const std::string& path)
+{
+    const std::unique_ptr<Canvas> canvas = MakeCanvas(path, kWidth, kHeight);
+    if (!canvas)
+        return Failure{kExitUsage, Format(Tr("A plot is a .png or an .svg file, not %1."), {path})};
+    Draw(*canvas, plot);
+    return WriteCanvas(*canvas, path);
 }
 
 }  // namespace corvane::cli

@@ -163,6 +163,7 @@ std::vector<DecodedFrame> FrameFinder::Scan(bool bLast)
         const double seconds = bits[at].seconds;
         const int leadMarks = m_nMarkRun;
         std::vector<std::uint8_t> bytes;
+        std::vector<double> byteSeconds;
         bool bFramingFault = false;
         bool bEnded = false;  // by the line idling, a missing stop bit or the tones stopping
         int idle = 0;
@@ -186,6 +187,7 @@ std::vector<DecodedFrame> FrameFinder::Scan(bool bLast)
                 break;
             }
             bytes.push_back(byte);
+            byteSeconds.push_back(bits[at].seconds);
             at += 10;
             idle = 0;
             if (!bits[at - 1].bMark) {
@@ -208,6 +210,7 @@ std::vector<DecodedFrame> FrameFinder::Scan(bool bLast)
             frame.faults.insert(frame.faults.begin(),
                                 {FrameFault::Kind::Framing, static_cast<int>(bytes.size()), 0, 0});
         frame.seconds = seconds;
+        frame.byteSeconds = std::move(byteSeconds);
         frame.markRun = leadMarks;
         frames.push_back(std::move(frame));
     }

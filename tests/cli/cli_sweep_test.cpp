@@ -98,6 +98,30 @@ TEST(Sweep, DrawsItsPlot)
     EXPECT_EQ(RunCli({"sweep", "--number", "1", "--vary", "snr=0:2:2", "--plot", dir.File("p.gif")}).status, 2);
 }
 
+// The picture of a decode: wide enough for every cell, each byte's value under its cells, the
+// fields named, and a fault in red at its byte and in words.
+TEST(DecodePlot, DrawsTheFrameWithItsFaultsInRed)
+{
+    test::TempDir dir;
+    ASSERT_EQ(RunCli({"save", "--number", "0312345678", "--corrupt", "parity:9", "-o", dir.File("bad.wav")}).status, 0);
+    const auto run = RunCli({"decode", dir.File("bad.wav"), "--plot", dir.File("bad.svg")});
+    EXPECT_EQ(run.status, 1) << run.err;  // the frame's faults, as without --plot
+    const auto bytes = test::ReadFile(dir.File("bad.svg"));
+    const std::string svg(bytes.begin(), bytes.end());
+    EXPECT_EQ(test::RunProgram("/usr/bin/xmllint", {"--noout", dir.File("bad.svg")}).status, 0);
+    const std::string red = "fill=\"rgb(214,38,41)\" text-anchor=\"middle\">8A</text>";
+    EXPECT_NE(svg.find(red), std::string::npos) << "byte 9 in red";
+    EXPECT_NE(svg.find(">fault: parity error in byte 9</text>"), std::string::npos);
+    for (const char* pText :
+         {">DLE SOH</text>", ">message type</text>", ">parameter 0x02</text>", ">check</text>", ">30</text>"})
+        EXPECT_NE(svg.find(pText), std::string::npos) << pText;
+
+    ASSERT_EQ(RunCli({"decode", dir.File("bad.wav"), "--plot", dir.File("bad.png")}).status, 1);
+    const auto png = test::ReadFile(dir.File("bad.png"));
+    ASSERT_GT(png.size(), 24U);
+    EXPECT_GT(png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19], 23 * 10 * 7);  // 23 bytes of 10 cells
+}
+
 class SweepRefuses : public testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(SweepRefuses, WithAMessage)
