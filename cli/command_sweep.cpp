@@ -4,6 +4,8 @@
 // the receiver unless a command is given.
 #include "commands.h"
 
+#include "audio/capture.h"
+#include "player.h"
 #include "plot.h"
 #include "receive/frame_reader.h"
 #include "request/code_page_932.h"
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -125,6 +128,28 @@ bool DecodesExactly(const StressSignal& signal)
     return false;
 }
 
+// Whether the frame of signal comes back exactly through the cable from the output to the input:
+// played by player while the input is recorded for as long as the signal, whose silence at its end
+// takes the cable's delay.
+std::optional<Failure> ReceivesThroughLoopback(SignalPlayer& player, const StressSignal& signal,
+                                               const std::string& device, bool& bPassed)
+{
+    std::vector<std::int16_t> samples;
+    Status recorded;
+    const double seconds = static_cast<double>(signal.samples.size()) / signal.rate;
+    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, device); });
+    const std::optional<Failure> played = player.Play(signal);
+    recorder.join();
+    if (played)
+        return played;
+    if (!recorded.IsOk())
+        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})};
+    StressSignal received = signal;
+    received.samples = std::move(samples);
+    bPassed = DecodesExactly(received);
+    return std::nullopt;
+}
+
 // Whether command, the WAVE file's path put for each {} (quoted for the shell), exits with status 0
 // and prints expected.
 bool ReceivesExternally(const std::string& command, const std::string& path, const std::string& expected)
@@ -171,7 +196,11 @@ int Sweep(const Arguments& arguments)
                       Tr("Also draw the pass rate against the first parameter, one curve for each value of the second, "
                          "into FILE.png or FILE.svg."),
                       "FILE"};
-    line.Add({vary, seeds, csv, json, plot, receiver});
+    const Option loopback{"loopback", Tr("Play each signal and record it back through a cable from the output to the "
+                                         "input, and decode what comes back.")};
+    const Option volume = VolumeOption();
+    const Option device = DeviceOption();
+    line.Add({vary, seeds, csv, json, plot, receiver, loopback, volume, device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
@@ -199,6 +228,21 @@ int Sweep(const Arguments& arguments)
             Failure{kExitUsage, Format(Tr("The sweep would take more than %1 signals."), {Number(kMaxTrials)})});
 
     const bool bExternal = parsed.IsSet(receiver);
+    const bool bLoopback = parsed.IsSet(loopback);
+    if (bExternal && bLoopback)
+        return Finish(Failure{kExitUsage, Tr("Give --receiver or --loopback, not both.")});
+    std::unique_ptr<SignalPlayer> player;
+    std::string deviceName;
+    if (bLoopback) {
+        int nVolume = 30;
+        if (auto failure = ReadVolume(parsed, volume, nVolume))
+            return Finish(failure);
+        if (auto failure = ReadDevice(parsed, device, deviceName))
+            return Finish(failure);
+        player = MakePlayer();
+        if (auto failure = player->Open(nVolume, deviceName))
+            return Finish(failure);
+    }
     const std::string expected = FromCodePage932(base.request.text);
     std::error_code error;
     const std::filesystem::path folder =
@@ -210,8 +254,9 @@ int Sweep(const Arguments& arguments)
     Plot picture;
     // The receiver by its program's name: the rest of its command line says little on a picture.
     const std::string program = parsed.Value(receiver).substr(0, parsed.Value(receiver).find(' '));
-    picture.title = Format(Tr("Frames decoded exactly by %1"),
-                           {bExternal ? std::filesystem::path(program).filename().string() : std::string("corvane-cli decode")});
+    picture.title =
+        Format(Tr("Frames decoded exactly by %1"),
+               {bExternal ? std::filesystem::path(program).filename().string() : std::string("corvane-cli decode")});
     picture.xLabel = AxisName(axes[0].name);
     picture.yLabel = Tr("frames decoded exactly (%)");
     std::ostringstream table;  // CSV
@@ -233,7 +278,12 @@ int Sweep(const Arguments& arguments)
                 StressSignal signal;
                 if ((failure = Compose(base.request, options, signal)))
                     break;
-                if (!bExternal) {
+                if (bLoopback) {
+                    bool bPassed = false;
+                    if ((failure = ReceivesThroughLoopback(*player, signal, deviceName, bPassed)))
+                        break;
+                    nPassed += bPassed ? 1 : 0;
+                } else if (!bExternal) {
                     nPassed += DecodesExactly(signal) ? 1 : 0;
                 } else {
                     if ((failure = WriteOutput(wave, OutputBytes(signal, false))))
@@ -280,7 +330,9 @@ int Sweep(const Arguments& arguments)
             {"version", Version()},
             {"request",
              {{"kind", base.request.kind == InformationKind::CallerNumber ? "number" : "reason"}, {"text", expected}}},
-            {"receiver", bExternal ? parsed.Value(receiver) : std::string("corvane-cli decode")},
+            {"receiver", bExternal   ? parsed.Value(receiver)
+                         : bLoopback ? std::string("corvane-cli decode, through the loopback")
+                                     : std::string("corvane-cli decode")},
             {"seeds", nSeeds},
             {"vary", varied},
             {"points", points}};

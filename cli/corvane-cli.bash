@@ -102,7 +102,7 @@ _corvane_cli()
         play) options="$request $signal --volume --device" ;;
         tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume --device" ;;
         devices) options="" ;;
-        sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver" ;;
+        sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver --loopback --volume --device" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
         decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format --plot" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;

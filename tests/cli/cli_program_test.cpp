@@ -423,6 +423,20 @@ TEST(Loopback, PassesWithTheLevelAndTonesMeasured)
     EXPECT_NEAR(tones.spaceHz, 2100, 3);
 }
 
+TEST(Loopback, SweepsThroughTheCable)
+{
+    const test::TestAlsaConfig alsa(test::kLoopbackDevice);
+    TempDir dir;
+    const LoopbackCable cable(dir);
+    const CliRun run = RunCli({"sweep", "--number", "0312345678", "--vary", "stop-bits=1:2:1", "--seeds", "1",
+                               "--loopback", "--volume", "100"},
+                              {"LANG=C", cable.Environment()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "stop-bits=1.00: 1 of 1 decoded (100.0 %)\nstop-bits=2.00: 1 of 1 decoded (100.0 %)\n");
+    const CliRun both = RunCli({"sweep", "--number", "1", "--vary", "snr=0:1:1", "--loopback", "--receiver", "true {}"});
+    EXPECT_EQ(both.status, 2);
+}
+
 TEST(Loopback, FailsWhenTheFrameDoesNotComeBackWhole)
 {
     const test::TestAlsaConfig alsa(test::kLoopbackDevice);
