@@ -137,9 +137,7 @@ int RunBatch(const Arguments& arguments)
         return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
     if (bPlay) {
-        if (auto failure = LoadPlayer(player))
-            return Finish(failure);
-        if (auto failure = player->Open(nVolume, deviceName))
+        if (auto failure = LoadPlayer(nVolume, deviceName, player))
             return Finish(failure);
     }
     const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };

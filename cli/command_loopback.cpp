@@ -2,15 +2,13 @@
 // corvane-cli loopback: play while recording, and check the frame, level and tones received.
 #include "commands.h"
 
-#include "audio/capture.h"
+#include "decode_input.h"
 #include "frame_report.h"
-#include "player.h"
 #include "receive/frame_reader.h"
 #include "signal_request.h"
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace corvane::cli {
 
@@ -75,21 +73,13 @@ int Loopback(const Arguments& arguments)
         return Finish(failure);
 
     std::vector<std::int16_t> samples;
-    Status recorded;
     const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
-    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, deviceName); });
-    const std::optional<Failure> played = player->Play(signal);
-    recorder.join();
-    if (played)
-        return Finish(played);
-    if (!recorded.IsOk())
-        return Finish(Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})});
+    if (auto failure = PlayAndRecord(*player, signal, seconds, deviceName, samples))
+        return Finish(failure);
 
     const Recording recording = FromSamples(samples, signal.rate);
     const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
-    const std::vector<std::uint8_t> sent(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
-    const bool bPass = std::any_of(frames.begin(), frames.end(),
-                                   [&](const DecodedFrame& frame) { return frame.IsValid() && frame.bytes == sent; });
+    const bool bPass = CarriesFrame(frames, signal.frame);
     // Level and tones over the part of the recording that holds the signal.
     float peak = 0;
     for (const float sample : recording.samples)

@@ -4,8 +4,8 @@
 // the receiver unless a command is given.
 #include "commands.h"
 
-#include "audio/capture.h"
-#include "player.h"
+#include "decode_input.h"
+#include "frame_report.h"
 #include "plot.h"
 #include "receive/frame_reader.h"
 #include "request/code_page_932.h"
@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,12 +119,7 @@ std::string AxisName(const std::string& name)
 // Whether our decoder finds the frame of signal exactly.
 bool DecodesExactly(const StressSignal& signal)
 {
-    const std::vector<std::uint8_t> bytes(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
-    for (const DecodedFrame& frame : FindFrames(Demodulate(FromSamples(signal.samples, signal.rate), {}))) {
-        if (frame.IsValid() && frame.bytes == bytes)
-            return true;
-    }
-    return false;
+    return CarriesFrame(FindFrames(Demodulate(FromSamples(signal.samples, signal.rate), {})), signal.frame);
 }
 
 // Whether the frame of signal comes back exactly through the cable from the output to the input:
@@ -135,15 +129,9 @@ std::optional<Failure> ReceivesThroughLoopback(SignalPlayer& player, const Stres
                                                const std::string& device, bool& bPassed)
 {
     std::vector<std::int16_t> samples;
-    Status recorded;
     const double seconds = static_cast<double>(signal.samples.size()) / signal.rate;
-    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, device); });
-    const std::optional<Failure> played = player.Play(signal);
-    recorder.join();
-    if (played)
-        return played;
-    if (!recorded.IsOk())
-        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})};
+    if (auto failure = PlayAndRecord(player, signal, seconds, device, samples))
+        return failure;
     StressSignal received = signal;
     received.samples = std::move(samples);
     bPassed = DecodesExactly(received);
@@ -329,7 +317,7 @@ int Sweep(const Arguments& arguments)
         nlohmann::json results{
             {"version", Version()},
             {"request",
-             {{"kind", base.request.kind == InformationKind::CallerNumber ? "number" : "reason"}, {"text", expected}}},
+             RequestJson(base.request)},
             {"receiver", bExternal   ? parsed.Value(receiver)
                          : bLoopback ? std::string("corvane-cli decode, through the loopback")
                                      : std::string("corvane-cli decode")},

@@ -60,9 +60,7 @@ int RunTone(const Arguments& arguments)
     if (auto failure = ReadDevice(parsed, device, deviceName))
         return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
-    if (auto failure = LoadPlayer(player))
-        return Finish(failure);
-    if (auto failure = player->Open(nVolume, deviceName))
+    if (auto failure = LoadPlayer(nVolume, deviceName, player))
         return Finish(failure);
     return Finish(player->Play(tone));
 }

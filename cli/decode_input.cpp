@@ -7,6 +7,8 @@
 #include "frame_report.h"
 #include "receive/frame_reader.h"
 
+#include <thread>
+
 #include <magic.h>
 #include <sndfile.h>
 
@@ -224,6 +226,20 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
     if (name == "-")  // a pipe cannot be read again from its start
         return problem == WaveProblem::None ? WaveFailure(WaveProblem::NotWave, name) : WaveFailure(problem, name);
     return OpenWithSndfile(name, channel, head);
+}
+
+std::optional<Failure> PlayAndRecord(SignalPlayer& player, const stress::StressSignal& signal, double seconds,
+                                     const std::string& device, std::vector<std::int16_t>& samples)
+{
+    Status recorded;
+    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, device); });
+    const std::optional<Failure> played = player.Play(signal);
+    recorder.join();
+    if (played)
+        return played;
+    if (!recorded.IsOk())
+        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})};
+    return std::nullopt;
 }
 
 int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson,

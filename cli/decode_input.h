@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli_common.h"
+#include "player.h"
 #include "receive/demodulator.h"
 #include "receive/wave_reader.h"
 
@@ -36,6 +37,11 @@ std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std:
 // The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
 // s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.
 std::optional<WaveLayout> RawLayout(const std::string& format);
+
+// Plays signal on player while recording seconds of device's input at the signal's rate into
+// samples, as through a cable from the output to the input; why either failed, if it did.
+std::optional<Failure> PlayAndRecord(SignalPlayer& player, const stress::StressSignal& signal, double seconds,
+                                     const std::string& device, std::vector<std::int16_t>& samples);
 
 // Opens the recording name ("-" for standard input), channel (from 1) of it: raw samples when
 // raw is given, else a WAVE file by our reader, or another sound file by libsndfile (by name

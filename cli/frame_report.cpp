@@ -100,6 +100,13 @@ std::string FaultText(const FrameFault& fault)
     return {};
 }
 
+bool CarriesFrame(const std::vector<DecodedFrame>& frames, const SignalFrame& sent)
+{
+    const std::vector<std::uint8_t> bytes(sent.data.begin(), sent.data.begin() + sent.bSendCnt);
+    return std::any_of(frames.begin(), frames.end(),
+                       [&bytes](const DecodedFrame& frame) { return frame.IsValid() && frame.bytes == bytes; });
+}
+
 std::string FrameText(int index, const DecodedFrame& frame)
 {
     std::string text = Format(Tr("frame %1 at %2 s after %3 mark bits: %4\n"),

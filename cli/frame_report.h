@@ -3,6 +3,7 @@
 #pragma once
 
 #include "receive/frame_reader.h"
+#include "signal/frame.h"
 
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@ namespace corvane::cli {
 
 // One frame as the decode command prints it: where it starts, each field and every fault.
 std::string FrameText(int index, const DecodedFrame& frame);
+
+// Whether frames hold one that is valid and carries sent's bytes exactly.
+bool CarriesFrame(const std::vector<DecodedFrame>& frames, const SignalFrame& sent);
 
 // A fault in words, as text output and JSON give it ("parity error in byte 9").
 std::string FaultText(const FrameFault& fault);

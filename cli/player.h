@@ -34,8 +34,9 @@ inline int InterruptedStatus(int signal)
 // A player in this module.
 std::unique_ptr<SignalPlayer> MakePlayer();
 
-// A player from the playback module, loaded now, or why there is none.
-std::optional<Failure> LoadPlayer(std::unique_ptr<SignalPlayer>& player);
+// A player from the playback module, loaded now and opened on device at volume, or why there is
+// none.
+std::optional<Failure> LoadPlayer(int volume, const std::string& device, std::unique_ptr<SignalPlayer>& player);
 
 }  // namespace corvane::cli
 

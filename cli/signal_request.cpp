@@ -235,6 +235,12 @@ nlohmann::json OptionsJson(const SignalOptions& options)
     return json;
 }
 
+nlohmann::json RequestJson(const NotificationRequest& request)
+{
+    return {{"kind", request.kind == InformationKind::CallerNumber ? "number" : "reason"},
+            {"text", FromCodePage932(request.text)}};
+}
+
 nlohmann::json SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal)
 {
     const std::vector<int> bytes(signal.frame.data.begin(), signal.frame.data.begin() + signal.frame.bSendCnt);
@@ -244,8 +250,7 @@ nlohmann::json SignalJson(const NotificationRequest& request, const SignalOption
                                  : 0;
     return nlohmann::json{
         {"version", Version()},
-        {"request", {{"kind", request.kind == InformationKind::CallerNumber ? "number" : "reason"},
-                     {"text", FromCodePage932(request.text)}}},
+        {"request", RequestJson(request)},
         {"frame", Trimmed(HexFrameText(signal.frame))},
         {"frameBytes", bytes},
         {"check", Hex(check, 4)},

@@ -87,6 +87,9 @@ struct RequestedSignal {
 std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set,
                                   RequestedSignal& requested);
 
+// The request as JSON: "kind" (number or reason) and "text".
+nlohmann::json RequestJson(const NotificationRequest& request);
+
 // The request, frame, check and options as JSON.
 nlohmann::json SignalJson(const NotificationRequest& request, const SignalOptions& options, const StressSignal& signal);
 
