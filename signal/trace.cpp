@@ -8,9 +8,25 @@
 
 namespace corvane {
 
+namespace {
+
+// One write per line, so lines from the audio thread never interleave mid-line.
+void WriteToStandardError(const char* pszLine)
+{
+    std::fputs(pszLine, stderr);
+}
+
+TraceWriter g_writer = WriteToStandardError;
+
+}  // namespace
+
+void SetTraceWriter(TraceWriter writer)
+{
+    g_writer = writer;
+}
+
 void TraceLine(const char* pszFormat, ...)
 {
-    // One locked write per line, so lines from the audio thread never interleave mid-line.
     char szLine[1024];  // the longest line, a 255-byte frame in hex, is 765
     va_list args;
     va_start(args, pszFormat);
@@ -23,7 +39,8 @@ void TraceLine(const char* pszFormat, ...)
                             : sizeof szLine - 3;
     szLine[nUsed++] = '\r';
     szLine[nUsed++] = '\n';
-    std::fwrite(szLine, 1, nUsed, stderr);
+    szLine[nUsed] = '\0';
+    g_writer(szLine);
 }
 
 }  // namespace corvane

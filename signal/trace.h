@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Debug trace: diagnostic lines on standard error, each ended by CR LF.
+// Debug trace: diagnostic lines, each ended by CR LF, on standard error or where the program sends
+// them (a Windows program, to the debugger's output).
 // A release build (NDEBUG) compiles every CORVANE_TRACE away, format strings included.
 #pragma once
 
@@ -7,8 +8,14 @@
 
 namespace corvane {
 
-// Writes one printf-formatted line to standard error, followed by "\r\n".
+// Writes one printf-formatted line, followed by "\r\n", to the trace writer.
 void TraceLine(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+
+// Takes one whole line, "\r\n" included, as a C string; called on whichever thread traces.
+using TraceWriter = void (*)(const char* pszLine);
+
+// Sends every later line to writer instead of standard error; call before any thread traces.
+void SetTraceWriter(TraceWriter writer);
 
 }  // namespace corvane
 

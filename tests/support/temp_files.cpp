@@ -2,20 +2,29 @@
 #include "temp_files.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace corvane::test {
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
+    // create_directory fails on a name that exists, so a name another run took is never shared.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char szName[32];
+        std::snprintf(szName, sizeof szName, "corvane-test-%08x", static_cast<unsigned>(random()));
+        const std::filesystem::path path = std::filesystem::temp_directory_path() / szName;
+        if (std::filesystem::create_directory(path)) {
+            m_path = path.generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir()

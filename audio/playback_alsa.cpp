@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "playback.h"
 
+#include "playback_messages.h"
+
 #include "signal/trace.h"
 
 #include <alsa/asoundlib.h>
@@ -187,15 +189,7 @@ void RunWatchdog(std::shared_ptr<PlaySession> session, std::chrono::steady_clock
     lock.unlock();
     session->bStalled = true;
     session->bAbort = true;
-    Notify(*session, Status::Failure("音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
-                                     "もう一度再生してください。",
-                                     "The sound output does not respond. Check the sound settings and the cables, "
-                                     "then play again."));
-}
-
-Status NoBuffer()
-{
-    return Status::Failure("音声バッファがありません", "There is no sample buffer.");
+    Notify(*session, DeviceNotResponding());
 }
 
 // Whether the default device opens for the signal's format; waits at most kProbeWait.
@@ -257,7 +251,7 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
     }
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
-        return Status::Failure("音声バッファを確保できません", "Cannot allocate the sample buffer.");
+        return CannotAllocateBuffer();
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
     return Status();
 }
@@ -302,11 +296,11 @@ SampleBuffer* PlaybackBuffer()
 Status PlaySignal(int offset)
 {
     if (!g_playback.buffer)
-        return NoBuffer();
+        return NoSampleBuffer();
     if (Status device = DeviceError(); !device.IsOk())
         return device;
     if (offset < 0 || offset > kBufferSamples)
-        return Status::Failure("信号の長さが不正です", "The signal's length is out of range.");
+        return LengthOutOfRange();
     g_playback.header.dwBufferLength = static_cast<std::uint32_t>(offset) * kBlockAlign;
     return PlaySamples({g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset}, kSampleRate);
 }
@@ -314,15 +308,15 @@ Status PlaySignal(int offset)
 Status PlaySamples(std::vector<std::int16_t> samples, int rate)
 {
     if (!g_playback.buffer)
-        return NoBuffer();
+        return NoSampleBuffer();
     if (Status device = DeviceError(); !device.IsOk())
         return device;
     if (rate < kMinPlayRate || rate > kMaxPlayRate)
-        return Status::Failure("サンプリング周波数が不正です", "The sample rate is out of range.");
+        return RateOutOfRange();
     if (g_playback.session) {
         std::lock_guard lock(g_playback.session->mutex);
         if (!g_playback.session->bNotified)
-            return Status::Failure("前の再生が終わっていません", "The last play has not ended yet.");
+            return LastPlayPending();
     }
 
     auto session = std::make_shared<PlaySession>();
@@ -353,12 +347,6 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused
 bool PlaybackLeftStuck()
 {
     return g_bLeftStuck;
-}
-
-std::uint32_t VolumeValue(int position)
-{
-    const auto level = static_cast<std::uint32_t>(std::abs(position) / 100.0 * 65535.0) & 0xFFFF;
-    return level | level << 16;
 }
 
 bool ApplyVolume(int position)

@@ -1,24 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "code_page_932.h"
 
+#include "utf8_characters.h"
+
 #include <cerrno>
 #include <iconv.h>
 
 namespace corvane {
 
 namespace {
-
-// Length of the character at p (of at most left bytes): its lead byte and the continuation
-// bytes that follow it, so a broken sequence never swallows the character after it.
-std::size_t CharacterLength(const char* p, std::size_t left)
-{
-    const auto lead = static_cast<unsigned char>(*p);
-    const std::size_t expected = lead < 0xC0 || lead >= 0xF8 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    std::size_t length = 1;
-    while (length < expected && length < left && (static_cast<unsigned char>(p[length]) & 0xC0) == 0x80)
-        ++length;
-    return length;
-}
 
 // Converts input with iconv from one encoding to another, stopping once result holds maxBytes;
 // where a character cannot be converted, appends replacement and skips the bytes skip names.
@@ -62,7 +52,7 @@ std::string ToCodePage932(std::string_view utf8, std::size_t maxBytes)
 {
     // A character the code page cannot hold (or a broken sequence): "?" for it, as the
     // platform's own conversion does, and go on after it.
-    return Convert("CP932", "UTF-8", utf8, maxBytes, "?", CharacterLength);
+    return Convert("CP932", "UTF-8", utf8, maxBytes, "?", Utf8CharacterLength);
 }
 
 std::string FromCodePage932(std::string_view cp932)

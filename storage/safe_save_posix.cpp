@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "safe_save.h"
 
+#include "save_refusal.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -33,23 +35,6 @@ int SystemRenameat(int fromDir, const char* pszFrom, int toDir, const char* pszT
 int SystemLinkat(int fromDir, const char* pszFrom, int toDir, const char* pszTo, int flags)
 {
     return ::linkat(fromDir, pszFrom, toDir, pszTo, flags);
-}
-
-// Why a file cannot be replaced, in both languages.
-struct Reason {
-    const char* pszJapanese;
-    const char* pszEnglish;
-};
-
-Status Refused(const std::string& path, const std::string& japanese, const std::string& english)
-{
-    return Status::Failure("ファイル「" + path + "」を保存できませんでした（" + japanese + "）。",
-                           "Cannot save the file \"" + path + "\": " + english + ".");
-}
-
-Status Refused(const std::string& path, const Reason& reason)
-{
-    return Refused(path, reason.pszJapanese, reason.pszEnglish);
 }
 
 // The system's reason, in the words of the locale's language.
