@@ -42,6 +42,7 @@ struct Playback {
     WAVEHDR header{};
     DoneTarget doneTarget;
     std::atomic<std::uint32_t> dwLastVolume{0};
+    std::atomic<bool> bVolumeSet{false};  // ApplyVolume has set one since the opening
     std::atomic<bool> bNotified{true};  // the last play's one notice has been given
     HANDLE hNotified = nullptr;         // set with bNotified, for the watchdog
     std::thread watchdog;
@@ -152,7 +153,9 @@ Status CheckDevice(unsigned opening)
     }
     g_playback.hWaveOut = probe->hWaveOut;
     waveOutPrepareHeader(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
-    waveOutSetVolume(g_playback.hWaveOut, g_playback.dwLastVolume);
+    // Until the operator's volume is known the device keeps its own.
+    if (g_playback.bVolumeSet)
+        waveOutSetVolume(g_playback.hWaveOut, g_playback.dwLastVolume);
     return Status();
 }
 
@@ -307,6 +310,7 @@ bool ApplyVolume(int position)
         return false;
     CORVANE_TRACE("Volume Set %08X", value);
     g_playback.dwLastVolume = value;
+    g_playback.bVolumeSet = true;
     std::lock_guard lock(g_playback.mutex);
     if (g_playback.hWaveOut != nullptr)
         waveOutSetVolume(g_playback.hWaveOut, value);
@@ -342,6 +346,7 @@ void ClosePlayback()
         g_playback.doneTarget = nullptr;
     }
     g_playback.dwLastVolume = 0;
+    g_playback.bVolumeSet = false;
 }
 
 }  // namespace corvane

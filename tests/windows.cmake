@@ -32,3 +32,27 @@ target_link_libraries(corvane_request_tests PRIVATE corvane_request)
 
 corvane_gtest(corvane_storage_tests storage/safe_save_win32_test.cpp)
 target_link_libraries(corvane_storage_tests PRIVATE corvane_storage corvane_test_support)
+
+# Playback through wine's winmm into ALSA devices of the test run's own: a file, and a pipe
+# whose reader never reads.
+add_executable(corvane_audio_tests audio/playback_winmm_test.cpp audio/playback_test_support.cpp)
+target_link_libraries(corvane_audio_tests PRIVATE corvane_audio GTest::gtest)
+corvane_warnings(corvane_audio_tests)
+# Wine's sound driver does not see the test's environment: each device names its file itself.
+set(capture ${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.raw)
+set(pipe ${CMAKE_CURRENT_BINARY_DIR}/winmm-stall.pipe)
+foreach(kind capture pipe)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-${kind}.conf
+        "</usr/share/alsa/alsa.conf>\n"
+        "pcm.!default { type file slave.pcm null format raw file \"${${kind}}\" }\n")
+endforeach()
+add_test(NAME corvane_audio_tests COMMAND corvane_audio_tests)
+set_tests_properties(corvane_audio_tests PROPERTIES
+    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf;AUDIO_CAPTURE_FILE=${capture}")
+add_test(NAME corvane_audio_stall_tests
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/audio/with_stalled_pipe.sh ${pipe}
+        ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_BINARY_DIR}/wine $<TARGET_FILE:corvane_audio_tests>)
+set_tests_properties(corvane_audio_stall_tests PROPERTIES
+    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-pipe.conf;CORVANE_TEST_STALL=1")
+set_tests_properties(corvane_audio_tests corvane_audio_stall_tests PROPERTIES
+    LABELS audio RESOURCE_LOCK wine-audio TIMEOUT 120)

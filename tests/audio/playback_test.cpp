@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "audio/playback.h"
+#include "playback_test_support.h"
 #include "signal/compose.h"
 
 #include <gtest/gtest.h>
@@ -26,71 +27,10 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Counts completion notices and lets the test wait for them.
-class Notices {
-public:
-    DoneTarget Target()
-    {
-        return [this](long dwUser, const Status& outcome) {
-            std::lock_guard lock(m_mutex);
-            m_users.push_back(dwUser);
-            m_outcomes.push_back(outcome.Message());
-            m_changed.notify_all();
-        };
-    }
-    bool WaitFor(std::size_t count)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 10s, [&] { return m_users.size() >= count; });
-    }
-    std::vector<long> Users()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_users;
-    }
-    // Each notice's outcome: empty for a play that went out whole or was reset.
-    std::vector<std::string> Outcomes()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_outcomes;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<long> m_users;
-    std::vector<std::string> m_outcomes;
-};
-
-// The stretches of non-zero samples: each play's tones, whatever silence the device adds.
-std::vector<std::vector<std::int16_t>> ToneRuns(const std::vector<std::int16_t>& samples)
-{
-    std::vector<std::vector<std::int16_t>> runs;
-    bool bInRun = false;
-    for (const std::int16_t sample : samples) {
-        if (sample != 0 && !bInRun)
-            runs.emplace_back();
-        bInRun = sample != 0;
-        if (bInRun)
-            runs.back().push_back(sample);
-    }
-    return runs;
-}
-
-// Raw bytes as the device received them: native 16-bit samples.
-std::vector<std::int16_t> ToSamples(const std::vector<char>& bytes)
-{
-    std::vector<std::int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
-}
-
-std::vector<std::int16_t> ReadSamples(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return ToSamples({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
-}
+using test::Notices;
+using test::ReadSamples;
+using test::ToneRuns;
+using test::ToSamples;
 
 class PlaybackTest : public testing::Test {
 protected:

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// winmm playback, run under wine: wine's winmm plays through its ALSA driver into the ALSA
+// device that the test run defines ($ALSA_CONFIG_PATH), a file ($AUDIO_CAPTURE_FILE) or a pipe
+// whose reader never reads.
+#include "audio/playback.h"
+#include "playback_test_support.h"
+#include "signal/compose.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The Unix path the test run named, as this Windows program reaches it: through drive Z:.
+std::string CapturePath()
+{
+    const char* pszPath = std::getenv("AUDIO_CAPTURE_FILE");
+    return pszPath != nullptr ? std::string("Z:") + pszPath : std::string();
+}
+
+bool StallExpected()
+{
+    return std::getenv("CORVANE_TEST_STALL") != nullptr;
+}
+
+class WinmmPlayback : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (StallExpected())
+            GTEST_SKIP() << "the device stalls in this run";
+        ASSERT_FALSE(CapturePath().empty());
+    }
+    void TearDown() override { ClosePlayback(); }
+
+    int Compose(const NotificationRequest& request)
+    {
+        iWaveFormValue = *AmplitudeFromStep(9);
+        return ComposeSignal(ComposeMode::Play, {}, request, *PlaybackBuffer(), [](const std::string&) {}).Offset;
+    }
+
+    // The tones between the silences, as they must arrive at volume position.
+    std::vector<std::int16_t> ExpectedTones(int offset, int position)
+    {
+        const auto gain = static_cast<std::int32_t>(VolumeValue(position) & 0xFFFF);
+        std::vector<std::int16_t> tones;
+        for (int i = kSilenceSamples; i < offset - kSilenceSamples; ++i)
+            tones.push_back(
+                static_cast<std::int16_t>(PlaybackBuffer()->samples[static_cast<std::size_t>(i)] * gain / 0xFFFF));
+        return tones;
+    }
+
+    test::Notices m_notices;
+};
+
+// Each sample within one step of what the gain gives: winmm's volume is applied in floating point.
+void ExpectWithinOneStep(const std::vector<std::int16_t>& actual, const std::vector<std::int16_t>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        worst = std::max(worst, std::abs(actual[i] - expected[i]));
+    EXPECT_LE(worst, 1);
+}
+
+TEST_F(WinmmPlayback, PlaysTheSamplesTimesTheGainWithOneNoticeEachPlay)
+{
+    ASSERT_TRUE(OpenPlayback(m_notices.Target()).IsOk());
+    ApplyVolume(100);
+    const int first = Compose({InformationKind::AbsenceReason, "C"});
+    const auto firstTones = ExpectedTones(first, 100);
+    ASSERT_TRUE(PlaySignal(first).IsOk());
+    ASSERT_TRUE(m_notices.WaitFor(1));
+
+    // The same prepared header, a new length and a new volume.
+    ApplyVolume(30);
+    const int second = Compose({InformationKind::CallerNumber, "0312345678"});
+    const auto secondTones = ExpectedTones(second, 30);
+    ASSERT_TRUE(PlaySignal(second).IsOk());
+    ASSERT_TRUE(m_notices.WaitFor(2));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(m_notices.Users(), (std::vector<long>{0, 0}));
+    EXPECT_EQ(m_notices.Outcomes(), (std::vector<std::string>{"", ""}));
+    ClosePlayback();  // flushes the capture file
+
+    const auto runs = test::ToneRuns(test::ReadSamples(CapturePath()));
+    ASSERT_EQ(runs.size(), 2u);
+    ExpectWithinOneStep(runs[0], firstTones);
+    ExpectWithinOneStep(runs[1], secondTones);
+}
+
+TEST_F(WinmmPlayback, ClosingDuringAPlayStopsItWithOneNoticeCarryingDwUserOne)
+{
+    ASSERT_TRUE(OpenPlayback(m_notices.Target()).IsOk());
+    ASSERT_TRUE(PlaySignal(Compose({InformationKind::CallerNumber, "01234567890123456789"})).IsOk());
+    EXPECT_FALSE(PlaySignal(100).IsOk());  // one play at a time
+    const auto start = std::chrono::steady_clock::now();
+    ClosePlayback();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_EQ(m_notices.Users(), std::vector<long>{1});
+    EXPECT_FALSE(PlaybackLeftStuck());
+}
+
+TEST(WinmmStall, AStalledDeviceIsReportedAndClosingDoesNotWaitForIt)
+{
+    if (!StallExpected())
+        GTEST_SKIP() << "the device plays in this run";
+    test::Notices notices;
+    ASSERT_TRUE(OpenPlayback(notices.Target()).IsOk());
+    iWaveFormValue = *AmplitudeFromStep(9);
+    const int offset = ComposeSignal(ComposeMode::Play, {}, {InformationKind::CallerNumber, "01234567890123456789"},
+                                     *PlaybackBuffer(), [](const std::string&) {})
+                           .Offset;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PlaySignal(offset).IsOk());
+    ASSERT_TRUE(notices.WaitFor(1));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(1000LL * offset / kSampleRate + kStallMarginMs - 100));
+    ASSERT_EQ(notices.Outcomes().size(), 1u);
+    EXPECT_NE(notices.Outcomes()[0].find("応答しません"), std::string::npos) << notices.Outcomes()[0];
+    EXPECT_FALSE(PlaySignal(offset).IsOk());  // the device still holds the last buffer
+
+    const auto closing = std::chrono::steady_clock::now();
+    ClosePlayback();
+    EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms);
+    EXPECT_EQ(notices.Users().size(), 1u);
+}
+
+}  // namespace
+}  // namespace corvane
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    // A play left stuck in the device would hold the process's exit for ever.
+    if (corvane::PlaybackLeftStuck()) {
+        std::fflush(nullptr);
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+    }
+    return result;
+}
