@@ -2,6 +2,7 @@
 #include "playback.h"
 
 #include "playback_messages.h"
+#include "request/wide_text.h"
 #include "signal/trace.h"
 
 #include <windows.h>
@@ -52,18 +53,11 @@ Playback g_playback;
 std::string g_deviceName = "default";
 std::atomic<bool> g_bLeftStuck{false};
 
-std::string Utf8(const wchar_t* pszText)
-{
-    char szText[512];
-    const int count = WideCharToMultiByte(CP_UTF8, 0, pszText, -1, szText, sizeof szText, nullptr, nullptr);
-    return count > 0 ? std::string(szText) : std::string();
-}
-
 std::string ErrorText(MMRESULT result)
 {
     wchar_t szText[MAXERRORLENGTH] = L"";
     waveOutGetErrorTextW(result, szText, MAXERRORLENGTH);
-    return Utf8(szText);
+    return WideToUtf8(szText);
 }
 
 // Gives the play's one notice, whoever comes first: the device, the watchdog or the reset.
@@ -90,7 +84,7 @@ UINT DeviceId()
     const UINT count = waveOutGetNumDevs();
     for (UINT id = 0; id < count; ++id) {
         WAVEOUTCAPSW caps{};
-        if (waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR && Utf8(caps.szPname) == g_deviceName)
+        if (waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR && WideToUtf8(caps.szPname) == g_deviceName)
             return id;
     }
     return count;  // no such device: waveOutOpen says so

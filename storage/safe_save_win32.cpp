@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "safe_save.h"
 
+#include "request/wide_text.h"
 #include "save_refusal.h"
 
 #include <windows.h>
@@ -36,24 +37,6 @@ bool SystemMove(const wchar_t* pszFrom, const wchar_t* pszTo)
     return ::MoveFileExW(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-std::wstring Widen(const std::string& utf8)
-{
-    std::wstring wide(utf8.size(), L'\0');
-    const int count = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                                          static_cast<int>(wide.size()));
-    wide.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide)
-{
-    std::string utf8(wide.size() * 3, '\0');
-    const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                                          static_cast<int>(utf8.size()), nullptr, nullptr);
-    utf8.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
-    return utf8;
-}
-
 // The system's reason, in the user's language, without its closing full stop and line break.
 Status SystemFailure(const std::string& path, DWORD error)
 {
@@ -66,7 +49,7 @@ Status SystemFailure(const std::string& path, DWORD error)
         text.pop_back();
     if (text.empty())
         text = L"error " + std::to_wstring(error);
-    return Refused(path, Narrow(text), Narrow(text));
+    return Refused(path, WideToUtf8(text), WideToUtf8(text));
 }
 
 // The full path in the form that lifts MAX_PATH: \\?\C:\... or \\?\UNC\server\share\...
@@ -153,7 +136,7 @@ Status SaveFileSafely(const std::string& path, std::span<const std::uint8_t> byt
 
 Status SaveFileSafelyUsing(const std::string& path, std::span<const std::uint8_t> bytes, const SaveCalls& calls)
 {
-    const std::wstring target = LongPath(Widen(path));
+    const std::wstring target = LongPath(Utf8ToWide(path));
     if (target.empty())
         return SystemFailure(path, GetLastError());
     if (const std::optional<Reason> reason = WhyNotReplaceable(target))

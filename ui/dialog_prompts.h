@@ -3,6 +3,8 @@
 // answer them without a nested event loop.
 #pragma once
 
+#include "resource.h"
+
 #include <QString>
 
 #include <optional>
@@ -10,9 +12,6 @@
 class QWidget;
 
 namespace corvane {
-
-// The application's name as the operator sees it: window, message-box captions, desktop menu.
-inline constexpr char kApplicationName[] = "Corvane";
 
 // Every box is captioned kApplicationName and drawn in its parent's face, like the dialog.
 class CDialogPrompts {

@@ -4,6 +4,9 @@
 
 namespace corvane {
 
+// The application's name as the operator sees it: window, message-box captions, desktop menu.
+inline constexpr char kApplicationName[] = "Corvane";
+
 inline constexpr int IDD_MAIN_DIALOG = 102;
 inline constexpr int IDI_APP = 128;
 inline constexpr int IDI_PLAY = 130;
