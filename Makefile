@@ -2,11 +2,12 @@
 # make run: install what is missing, build, start the dialog.
 # make test: install what is missing, build, run every test (plain, then under sanitizers).
 # make package: build the Debian package in dist/.
+# make windows: cross-build corvane.exe, its zip and its installer in dist/.
 JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build package bench latency screenshot clean
+.PHONY: run test deps build package windows bench latency screenshot clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -22,6 +23,9 @@ screenshot: build
 
 package: deps
 	@bash scripts/package.sh
+
+windows: deps
+	@bash scripts/package-windows.sh
 
 test: deps
 	@bash scripts/run-tests.sh

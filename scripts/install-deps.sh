@@ -17,6 +17,8 @@ packages=(
     debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
     # screenshots of the dialog
     xvfb x11-apps x11-utils imagemagick openbox xdotool
+    # the Windows build, its tests under wine, and its installer
+    g++-mingw-w64-x86-64-posix wine wine64 nsis zip
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds and runs every test: a debug build (trace on), then the same tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer,
-# then a check that a release build carries no trace, and the Debian package.
+# then the Windows build under wine, a check that a release build carries no trace, and the
+# Debian package and the Windows installer.
 set -euo pipefail
 unset MAKEFLAGS MFLAGS MAKELEVEL  # keep the sub-builds from announcing every folder
 cd "$(dirname "$0")/.."
@@ -25,6 +26,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # The audio thread meets the dialog's thread only in the playback code: race-check it.
 TSAN_OPTIONS=halt_on_error=1 \
     build_and_test build/tsan "-L audio" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=thread -DCORVANE_BUILD_UI=OFF
+
+# The Windows build, cross-compiled, its tests run under wine in a prefix of the build's own.
+build_and_test build/windows "" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Debug
+WINEPREFIX=$PWD/build/windows/wine wineserver -k 2>/dev/null || true
 
 echo "== build/release"
 cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
@@ -61,3 +66,8 @@ echo "install: both programs, man page, menu entry and icons; the installed corv
 # What a Debian user installs: the package, checked as a distribution checks it.
 echo "== dist"
 bash scripts/check-package.sh
+
+# What a Windows user installs: the zip and the installer, checked under wine.
+echo "== dist (Windows)"
+bash scripts/package-windows.sh
+bash scripts/check-windows-installer.sh

@@ -1,0 +1,61 @@
+; SPDX-License-Identifier: MIT
+; The Windows installer, in Japanese: into the user's own programs folder (no administrator
+; needed), a Start-menu entry with the icon, and an uninstaller listed under Apps. /S installs
+; and uninstalls silently. makensis -DVERSION=1.1.0 -DSOURCE=folder -DOUTFILE=setup.exe corvane.nsi
+Target amd64-unicode
+Unicode true
+!include "MUI2.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
+
+Name "Corvane"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Corvane"
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+
+!define MUI_ICON "${SOURCE}\corvane.ico"
+!define MUI_UNICON "${SOURCE}\corvane.ico"
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Japanese"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductName" "Corvane"
+VIAddVersionKey /LANG=${LANG_JAPANESE} "FileDescription" "Corvane セットアップ"
+VIAddVersionKey /LANG=${LANG_JAPANESE} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "MIT License"
+
+Section
+    SetOutPath "$INSTDIR"
+    File "${SOURCE}\corvane.exe"
+    File "${SOURCE}\README.ja.txt"
+    File "${SOURCE}\README.en.txt"
+    File "${SOURCE}\LICENSE.txt"
+    WriteUninstaller "$INSTDIR\uninstall.exe"
+    CreateShortCut "$SMPROGRAMS\Corvane.lnk" "$INSTDIR\corvane.exe" "" "$INSTDIR\corvane.exe" 0
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Corvane"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\corvane.exe"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Corvane"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    Delete "$INSTDIR\corvane.exe"
+    Delete "$INSTDIR\README.ja.txt"
+    Delete "$INSTDIR\README.en.txt"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR"
+    Delete "$SMPROGRAMS\Corvane.lnk"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
