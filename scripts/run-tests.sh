@@ -29,7 +29,7 @@ TSAN_OPTIONS=halt_on_error=1 \
 
 # The Windows build, cross-compiled, its tests run under wine in a prefix of the build's own.
 build_and_test build/windows "" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Debug
-WINEPREFIX=$PWD/build/windows/wine wineserver -k 2>/dev/null || true
+for prefix in build/windows/wine build/windows/wine-dialog; do WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true; done
 
 echo "== build/release"
 cmake -S . -B build/release -Wno-dev -DCORVANE_WERROR=$werror -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \

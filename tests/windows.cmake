@@ -57,10 +57,12 @@ set_tests_properties(corvane_audio_stall_tests PROPERTIES
 set_tests_properties(corvane_audio_tests corvane_audio_stall_tests PROPERTIES
     LABELS audio RESOURCE_LOCK wine-audio TIMEOUT 120)
 
-# The real program on a display of its own, driven from the keyboard.
+# The real program on a display of its own, driven from the keyboard, in a prefix of its own:
+# wine makes a prefix's desktop once, on the display its first program finds, and the other
+# tests have none.
 find_program(XVFB Xvfb REQUIRED)
 find_program(XDOTOOL xdotool REQUIRED)
 add_test(NAME corvane_windows_dialog_test
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/windows_dialog_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
-        ${CMAKE_BINARY_DIR}/wine $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp)
+        ${CMAKE_BINARY_DIR}/wine-dialog $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp)
 set_tests_properties(corvane_windows_dialog_test PROPERTIES LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)

@@ -11,6 +11,7 @@ work=$(mktemp -d)
 app= xvfb=
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
@@ -18,7 +19,7 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do echo "window $w: $(xdotool getwindowname "$w")" >&2; done
-    import -display "$DISPLAY" -window root "$work/screen.png" 2>/dev/null && cp "$work/screen.png" "${TMPDIR:-/tmp}/corvane-windows-dialog-failure.png" &&
+    timeout 10 import -display "$DISPLAY" -window root "$work/screen.png" 2>/dev/null && cp "$work/screen.png" "${TMPDIR:-/tmp}/corvane-windows-dialog-failure.png" &&
         echo "the screen at the failure: ${TMPDIR:-/tmp}/corvane-windows-dialog-failure.png" >&2
     sed 's/^/trace: /' "$work/trace" >&2 || true
     exit 1
