@@ -46,15 +46,19 @@ foreach(kind capture pipe)
         "</usr/share/alsa/alsa.conf>\n"
         "pcm.!default { type file slave.pcm null format raw file \"${${kind}}\" }\n")
 endforeach()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-missing.conf "</usr/share/alsa/alsa.conf>\npcm.!default { type hw card 99 }\n")
 add_test(NAME corvane_audio_tests COMMAND corvane_audio_tests)
-set_tests_properties(corvane_audio_tests PROPERTIES
-    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf;AUDIO_CAPTURE_FILE=${capture}")
+set_tests_properties(corvane_audio_tests PROPERTIES ENVIRONMENT
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf;AUDIO_CAPTURE_FILE=${capture};CORVANE_TEST_DEVICE=file")
 add_test(NAME corvane_audio_stall_tests
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/audio/with_stalled_pipe.sh ${pipe}
         ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_BINARY_DIR}/wine $<TARGET_FILE:corvane_audio_tests>)
-set_tests_properties(corvane_audio_stall_tests PROPERTIES
-    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-pipe.conf;CORVANE_TEST_STALL=1")
-set_tests_properties(corvane_audio_tests corvane_audio_stall_tests PROPERTIES
+set_tests_properties(corvane_audio_stall_tests PROPERTIES ENVIRONMENT
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-pipe.conf;CORVANE_TEST_DEVICE=stalled")
+add_test(NAME corvane_audio_nodev_tests COMMAND corvane_audio_tests)
+set_tests_properties(corvane_audio_nodev_tests PROPERTIES ENVIRONMENT
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-missing.conf;CORVANE_TEST_DEVICE=missing")
+set_tests_properties(corvane_audio_tests corvane_audio_stall_tests corvane_audio_nodev_tests PROPERTIES
     LABELS audio RESOURCE_LOCK wine-audio TIMEOUT 120)
 
 # The real program on a display of its own, driven from the keyboard, in a prefix of its own:

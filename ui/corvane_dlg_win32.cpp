@@ -30,6 +30,23 @@ constexpr int kInitialVolume = 30;
 constexpr int kInitialAmplitudeStep = 1;  // "20%"
 constexpr wchar_t kCaption[] = L"Corvane";
 
+// Gives the focus back, when a box or the file dialog closes, to the control that had it: the
+// window may hand it to its first control instead, where typing goes nowhere.
+class FocusKeeper {
+public:
+    FocusKeeper() : m_hFocus(GetFocus()) {}
+    ~FocusKeeper()
+    {
+        if (m_hFocus != nullptr && IsWindow(m_hFocus) && IsWindowEnabled(m_hFocus))
+            SetFocus(m_hFocus);
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+private:
+    HWND m_hFocus;
+};
+
 // The key of a template shortcut such as "Alt+P": the letter's virtual key, or 0.
 WORD ShortcutKey(const char* pszShortcut)
 {
@@ -80,6 +97,8 @@ int CCorvaneDlg::DoModal(HINSTANCE hInstance)
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
+        if (HWND hFocus = GetFocus(); hFocus != nullptr && IsChild(m_hWnd, hFocus))
+            m_hLastFocus = hFocus;
     }
     return 0;
 }
@@ -114,6 +133,15 @@ INT_PTR CCorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_VSCROLL:
             OnHScroll(reinterpret_cast<HWND>(lParam));
             return FALSE;  // and the default scroll handling
+        case WM_SETFOCUS:
+            // The dialog itself gets the focus when it is activated, back from a box or the file
+            // dialog too: the control that had it gets it again. The default would give it to
+            // the first control, or, while Play is parked, to the next button.
+            if (m_hLastFocus == nullptr)
+                return FALSE;
+            if (IsWindow(m_hLastFocus) && IsWindowEnabled(m_hLastFocus))
+                SetFocus(m_hLastFocus);
+            return TRUE;
         case WM_CLOSE:
             OnClose();
             return TRUE;
@@ -309,7 +337,8 @@ void CCorvaneDlg::OnShortcut(int id)
         SetFocus(GetDlgItem(m_hWnd, id == IDC_RADIO_NUMBER ? IDC_NUMBER : IDC_REASON));
         return;
     }
-    SendMessageW(hControl, BM_CLICK, 0, 0);
+    // As a click, but without the click's moving the focus to the button.
+    OnCommand(id, BN_CLICKED);
 }
 
 void CCorvaneDlg::OnExit()
@@ -368,12 +397,12 @@ void CCorvaneDlg::SetPlayState(PlayState state)
             SetTooltip(IDC_PLAY, L"音声出力デバイスを開けないため、再生できません。");
             break;
     }
-    // Disabling the focused button would leave the keyboard with no control: the dialog itself
-    // holds it meanwhile, where keys do nothing.
+    // The dialog itself holds the focus meanwhile, where keys do nothing: handed on, it would
+    // reach Wave保存, and the next Space would open the save dialog.
     m_bPlayHadFocus = GetFocus() == hPlay;
+    EnableWindow(hPlay, FALSE);
     if (m_bPlayHadFocus)
         SetFocus(m_hWnd);
-    EnableWindow(hPlay, FALSE);
 }
 
 void CCorvaneDlg::UpdateInputEnables()
@@ -450,7 +479,12 @@ void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.lpstrInitialDir = m_strSaveFolder.empty() ? nullptr : m_strSaveFolder.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog))
+    bool bChosen = false;
+    {
+        const FocusKeeper focus;
+        bChosen = GetSaveFileNameW(&dialog) != FALSE;
+    }
+    if (!bChosen)
         return;
     path.resize(std::wcslen(path.c_str()));
     m_strSaveFolder = path.substr(0, dialog.nFileOffset);
@@ -483,6 +517,7 @@ void CCorvaneDlg::SetFrameText(const std::string& text)
 
 void CCorvaneDlg::ShowMessage(const std::wstring& text, UINT icon)
 {
+    const FocusKeeper focus;
     MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_OK | icon);
 }
 
@@ -493,6 +528,7 @@ void CCorvaneDlg::ShowFailure(const std::string& utf8)
 
 bool CCorvaneDlg::AskExit()
 {
+    const FocusKeeper focus;
     return MessageBoxW(m_hWnd, L"終了しますか?", kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
 }
 

@@ -64,6 +64,7 @@ private:
 
     HWND m_hWnd = nullptr;
     HWND m_ctlVolume = nullptr;
+    HWND m_hLastFocus = nullptr;  // the control that last had the focus
     int m_nInfoKind = -1;
     int m_nReason = -1;
     int m_nAmplitude = -1;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // winmm playback, run under wine: wine's winmm plays through its ALSA driver into the ALSA
-// device that the test run defines ($ALSA_CONFIG_PATH), a file ($AUDIO_CAPTURE_FILE) or a pipe
-// whose reader never reads.
+// device that the test run defines ($ALSA_CONFIG_PATH): a file ($AUDIO_CAPTURE_FILE), a pipe
+// whose reader never reads, or none. $CORVANE_TEST_DEVICE says which: file, stalled or missing.
 #include "audio/playback.h"
 #include "playback_test_support.h"
 #include "signal/compose.h"
@@ -27,17 +27,18 @@ std::string CapturePath()
     return pszPath != nullptr ? std::string("Z:") + pszPath : std::string();
 }
 
-bool StallExpected()
+bool DeviceIs(const char* pszKind)
 {
-    return std::getenv("CORVANE_TEST_STALL") != nullptr;
+    const char* pszDevice = std::getenv("CORVANE_TEST_DEVICE");
+    return pszDevice != nullptr && std::string(pszDevice) == pszKind;
 }
 
 class WinmmPlayback : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (StallExpected())
-            GTEST_SKIP() << "the device stalls in this run";
+        if (!DeviceIs("file"))
+            GTEST_SKIP() << "the device is not a file in this run";
         ASSERT_FALSE(CapturePath().empty());
     }
     void TearDown() override { ClosePlayback(); }
@@ -112,8 +113,8 @@ TEST_F(WinmmPlayback, ClosingDuringAPlayStopsItWithOneNoticeCarryingDwUserOne)
 
 TEST(WinmmStall, AStalledDeviceIsReportedAndClosingDoesNotWaitForIt)
 {
-    if (!StallExpected())
-        GTEST_SKIP() << "the device plays in this run";
+    if (!DeviceIs("stalled"))
+        GTEST_SKIP() << "the device does not stall in this run";
     test::Notices notices;
     ASSERT_TRUE(OpenPlayback(notices.Target()).IsOk());
     iWaveFormValue = *AmplitudeFromStep(9);
@@ -133,6 +134,21 @@ TEST(WinmmStall, AStalledDeviceIsReportedAndClosingDoesNotWaitForIt)
     ClosePlayback();
     EXPECT_LT(std::chrono::steady_clock::now() - closing, 500ms);
     EXPECT_EQ(notices.Users().size(), 1u);
+}
+
+TEST(WinmmNoDevice, IsReportedOnceAndTheBufferStillServesSaving)
+{
+    if (!DeviceIs("missing"))
+        GTEST_SKIP() << "there is a device in this run";
+    test::Notices notices;
+    const Status device = OpenPlayback(notices.Target());
+    EXPECT_NE(device.Message().find("音声出力デバイス「default」を開けません"), std::string::npos) << device.Message();
+    ASSERT_NE(PlaybackBuffer(), nullptr);
+    EXPECT_EQ(PlaySignal(100).Message(), device.Message());
+    std::this_thread::sleep_for(200ms);
+    EXPECT_TRUE(notices.Users().empty());
+    ClosePlayback();
+    EXPECT_TRUE(notices.Users().empty());
 }
 
 }  // namespace
