@@ -24,7 +24,7 @@ fi
 x86_64-w64-mingw32-strip $build/ui/corvane.exe
 # Self-contained: nothing but what every Windows has.
 if x86_64-w64-mingw32-objdump -p $build/ui/corvane.exe | grep -i 'DLL Name' |
-        grep -viE ' (kernel32|user32|gdi32|winmm|comctl32|comdlg32|msvcrt|advapi32|shell32)\.dll$'; then
+        grep -viE ' (kernel32|user32|gdi32|winmm|comctl32|comdlg32|msvcrt|advapi32|shell32|ole32|oleacc)\.dll$'; then
     echo "FAIL: corvane.exe needs the DLLs above" >&2
     exit 1
 fi

@@ -253,6 +253,7 @@ bool CCorvaneDlg::OnInitDialog()
     UpdateInputEnables();
     FitTextToControls();
     AddTooltips();
+    AnnotateAccessibility(m_hWnd, MainDialogTemplate());
     SetPlayState(m_bDeviceChecked ? PlayState::NoDevice : PlayState::Checking);
     PostMessageW(m_hWnd, m_bDeviceChecked ? WM_APP_SHOW_DEVICE_PROBLEM : WM_APP_START_CHECK, 0, 0);
     SetFocus(GetDlgItem(m_hWnd, IDC_NUMBER));  // the first tab stop

@@ -17,7 +17,9 @@ struct Win32Control {
     RECT rect;         // left, top, width, height in dialog units
     bool bGroup;
     bool bTabStop;
+    // What assistive technologies read out for the control, in the dialog's language.
     const wchar_t* accessibleName;
+    const wchar_t* accessibleDescription;
     const char* shortcut;  // such as "Alt+P", or ""
     const char* buddy;     // for a label: the IDC_ name of the control it names, or ""
 };
@@ -43,6 +45,10 @@ const Win32DialogTemplate& MainDialogTemplate();
 // The template as DialogBoxIndirect and CreateDialogIndirect take it: a DLGTEMPLATEEX with one
 // DLGITEMTEMPLATEEX for each control, in DWORD-aligned storage.
 std::vector<DWORD> BuildDialogTemplate(const Win32DialogTemplate& dialog);
+
+// Gives each of the dialog's controls with an id the accessible name and description of its
+// template, where the system offers dynamic annotation (not under wine); call once it exists.
+void AnnotateAccessibility(HWND hDialog, const Win32DialogTemplate& dialog);
 
 // The window styles a control kind of the template is created with, beyond WS_CHILD | WS_VISIBLE.
 DWORD ControlStyle(const Win32Control& control);
