@@ -39,9 +39,21 @@ for file in $promised; do
 done
 echo "package: all $(wc -w <<<"$promised") files the README lists"
 
+# A release build: every trace format is compiled away, in the programs and modules alike.
+if grep -las -e 'bSendCnt=' -e 'CRC:0x' -e 'Offset=%d' -e 'Volume Set' -e 'dwUser =' -e 'WM_CREATE' \
+        -e 'WM_DESTROY' -e 'iWaveFormValue =' "$tree"/usr/bin/* "$tree"/usr/lib/*/corvane/*.so; then
+    fail "the programs above carry trace text"
+fi
+echo "package: no trace text in its programs"
+
 cli=$tree/usr/bin/corvane-cli
 [ "$("$cli" --version)" = "corvane-cli $version" ] || fail "corvane-cli from the package gives another version"
 "$cli" save --number 0312345678 -o "$tree/signal.wav"
 "$cli" decode "$tree/signal.wav" | grep -q ': valid$' ||
     fail "corvane-cli from the package does not decode what it saves"
-echo "package: corvane-cli from it saves and decodes a signal"
+[ "$("$cli" frame --reason P)" = "90 81 87 90 82 C0 03 84 81 50 90 03 1E EE " ] ||
+    fail "corvane-cli from the package does not frame a reason"
+refusal=$(LC_ALL=ja_JP.UTF-8 "$cli" save --number '' -o - 2>&1 || true)  # refused: status 2
+grep -q '番号を入力してください' <<<"$refusal" ||
+    fail "corvane-cli from the package does not speak Japanese under a Japanese locale"
+echo "package: corvane-cli from it frames, saves and decodes a signal, in Japanese too"
