@@ -69,4 +69,4 @@ find_program(XDOTOOL xdotool REQUIRED)
 add_test(NAME corvane_windows_dialog_test
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/windows_dialog_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
         ${CMAKE_BINARY_DIR}/wine-dialog $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp)
-set_tests_properties(corvane_windows_dialog_test PROPERTIES LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
+set_tests_properties(corvane_windows_dialog_test PROPERTIES LABELS ui TIMEOUT 180)

@@ -14,6 +14,7 @@
 
 #include <new>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -28,7 +29,13 @@ constexpr UINT WM_APP_SHOW_DEVICE_PROBLEM = WM_APP + 4;
 
 constexpr int kInitialVolume = 30;
 constexpr int kInitialAmplitudeStep = 1;  // "20%"
-constexpr wchar_t kCaption[] = L"Corvane";
+
+// Every box is captioned with the application's name, as on Linux.
+const wchar_t* Caption()
+{
+    static const std::wstring caption = Utf8ToWide(kApplicationName);
+    return caption.c_str();
+}
 
 // Gives the focus back, when a box or the file dialog closes, to the control that had it: the
 // window may hand it to its first control instead, where typing goes nowhere.
@@ -519,7 +526,7 @@ void CCorvaneDlg::SetFrameText(const std::string& text)
 void CCorvaneDlg::ShowMessage(const std::wstring& text, UINT icon)
 {
     const FocusKeeper focus;
-    MessageBoxW(m_hWnd, text.c_str(), kCaption, MB_OK | icon);
+    MessageBoxW(m_hWnd, text.c_str(), Caption(), MB_OK | icon);
 }
 
 void CCorvaneDlg::ShowFailure(const std::string& utf8)
@@ -530,7 +537,7 @@ void CCorvaneDlg::ShowFailure(const std::string& utf8)
 bool CCorvaneDlg::AskExit()
 {
     const FocusKeeper focus;
-    return MessageBoxW(m_hWnd, L"終了しますか?", kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
+    return MessageBoxW(m_hWnd, L"終了しますか?", Caption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
 }
 
 }  // namespace corvane
