@@ -26,6 +26,28 @@ RequestProblem MakeReasonRequest(char letter, NotificationRequest& request)
     return RequestProblem::None;
 }
 
+RequestProblem MakeDialogRequest(int infoKind, std::string_view numberUtf8, int reasonIndex,
+                                 NotificationRequest& request)
+{
+    if (infoKind == 0)
+        return MakeNumberRequest(numberUtf8, request);
+    if (infoKind != 1 || reasonIndex < 0 || reasonIndex > 3)
+        return RequestProblem::UnknownReason;
+    return MakeReasonRequest(kReasonLetters[reasonIndex], request);
+}
+
+std::string DialogMessage(RequestProblem problem)
+{
+    switch (problem) {
+    case RequestProblem::EmptyNumber:
+        return "番号を入力してください";
+    case RequestProblem::NumberTooLong:
+        return "番号は" + std::to_string(kMaxNumberDigits) + "桁まで設定できます";
+    default:
+        return {};
+    }
+}
+
 std::optional<int> AmplitudeStepFromPercent(int percent)
 {
     if (percent < 10 || percent > 100 || percent % 10 != 0)

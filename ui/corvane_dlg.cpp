@@ -34,8 +34,6 @@ namespace corvane {
 
 namespace {
 
-// The longest frame the dialog composes: 13 bytes of framing around the longest number.
-constexpr int kLongestFrameBytes = 13 + static_cast<int>(kMaxNumberDigits);
 // The space QLineEdit keeps between its frame and its text, on each side.
 constexpr int kLineEditTextMargin = 2;
 constexpr int kInitialVolume = 30;
@@ -102,7 +100,7 @@ double StatusLinePointsBound(const QLabel& status)
     for (; points > kSmallestFittingPoints; points -= 0.5) {
         const double scale = points / font.pointSizeF();
         const int perLine = static_cast<int>((text.width() + space * scale) / (piece * scale));
-        const int lines = perLine > 0 ? (kLongestFrameBytes + perLine - 1) / perLine : kLongestFrameBytes;
+        const int lines = perLine > 0 ? (kLongestNumberFrameBytes + perLine - 1) / perLine : kLongestNumberFrameBytes;
         if (lines * metrics.height() * scale <= text.height())
             break;
     }
@@ -194,7 +192,7 @@ void CCorvaneDlg::FitTextToControls()
     pStatus->setFont(LargestFittingFont(start, [pStatus](const QFont& font) {
         pStatus->setFont(font);
         const QChar wide = WidestOf(font, u"0123456789ABCDEF");
-        pStatus->setText((QString(2, wide) + QLatin1Char(' ')).repeated(kLongestFrameBytes));
+        pStatus->setText((QString(2, wide) + QLatin1Char(' ')).repeated(kLongestNumberFrameBytes));
         return pStatus->heightForWidth(pStatus->width()) <= pStatus->height();
     }));
     pStatus->clear();
@@ -498,21 +496,11 @@ void CCorvaneDlg::SendSignal(ComposeMode mode)
     CORVANE_TRACE("iWaveFormValue = %d", iWaveFormValue);
 
     NotificationRequest request;
-    if (m_nInfoKind == 0) {
-        const QString number = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text();
-        switch (MakeNumberRequest(number.toStdString(), request)) {
-        case RequestProblem::None:
-            break;
-        case RequestProblem::EmptyNumber:
-            m_pPrompts->ShowMessage(this, QStringLiteral("番号を入力してください"));
-            return;
-        default:
-            m_pPrompts->ShowMessage(this, QStringLiteral("番号は%1桁まで設定できます").arg(kMaxNumberDigits));
-            return;
-        }
-    } else if (m_nInfoKind == 1 && m_nReason >= 0 && m_nReason < 4) {
-        request = {InformationKind::AbsenceReason, std::string(1, kReasonLetters[m_nReason])};
-    } else {
+    const QString number = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text();
+    const RequestProblem problem = MakeDialogRequest(m_nInfoKind, number.toStdString(), m_nReason, request);
+    if (problem != RequestProblem::None) {
+        if (const std::string message = DialogMessage(problem); !message.empty())
+            m_pPrompts->ShowMessage(this, QString::fromStdString(message));
         return;
     }
 

@@ -429,26 +429,15 @@ void CCorvaneDlg::SendSignal(ComposeMode mode)
     iWaveFormValue = *amplitude;
     CORVANE_TRACE("iWaveFormValue = %d", iWaveFormValue);
 
+    HWND hNumber = GetDlgItem(m_hWnd, IDC_NUMBER);
+    std::wstring number(static_cast<std::size_t>(GetWindowTextLengthW(hNumber)) + 1, L'\0');
+    number.resize(static_cast<std::size_t>(GetWindowTextW(hNumber, number.data(), static_cast<int>(number.size()))));
+    // The wide text goes to code page 932 through UTF-8, as every platform's number does.
     NotificationRequest request;
-    if (m_nInfoKind == 0) {
-        HWND hNumber = GetDlgItem(m_hWnd, IDC_NUMBER);
-        std::wstring number(static_cast<std::size_t>(GetWindowTextLengthW(hNumber)) + 1, L'\0');
-        number.resize(
-            static_cast<std::size_t>(GetWindowTextW(hNumber, number.data(), static_cast<int>(number.size()))));
-        // The wide text goes to code page 932 through UTF-8, as every platform's number does.
-        switch (MakeNumberRequest(WideToUtf8(number), request)) {
-            case RequestProblem::None:
-                break;
-            case RequestProblem::EmptyNumber:
-                ShowMessage(L"番号を入力してください", 0);
-                return;
-            default:
-                ShowMessage(L"番号は" + std::to_wstring(kMaxNumberDigits) + L"桁まで設定できます", 0);
-                return;
-        }
-    } else if (m_nInfoKind == 1 && m_nReason >= 0 && m_nReason < 4) {
-        request = {InformationKind::AbsenceReason, std::string(1, kReasonLetters[m_nReason])};
-    } else {
+    const RequestProblem problem = MakeDialogRequest(m_nInfoKind, WideToUtf8(number), m_nReason, request);
+    if (problem != RequestProblem::None) {
+        if (const std::string message = DialogMessage(problem); !message.empty())
+            ShowMessage(Utf8ToWide(message), 0);
         return;
     }
 

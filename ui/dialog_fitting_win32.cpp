@@ -13,8 +13,6 @@ namespace corvane {
 
 namespace {
 
-// The longest frame the dialog composes: 13 bytes of framing around the longest number.
-constexpr int kLongestFrameBytes = 13 + static_cast<int>(kMaxNumberDigits);
 constexpr double kSmallestPoints = 5.0;
 
 // The character of chars that is widest in the font selected into hdc.
@@ -82,7 +80,7 @@ void CCorvaneDlg::FitTextToControls()
     m_hStatusFont = LargestFittingFont(hStatus, hDialogFont, points, [&](HDC hdc) {
         const wchar_t wide = WidestOf(hdc, L"0123456789ABCDEF");
         std::wstring frame;
-        for (int i = 0; i < kLongestFrameBytes; ++i)
+        for (int i = 0; i < kLongestNumberFrameBytes; ++i)
             frame += std::wstring(2, wide) + L" ";
         RECT needed{0, 0, text.right - text.left, 0};
         DrawTextW(hdc, frame.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);

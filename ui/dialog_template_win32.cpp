@@ -55,16 +55,7 @@ const wchar_t* ControlClass(std::string_view kind)
     return L"BUTTON";  // radio, groupbox, iconbutton, button; the status line is an edit of its own
 }
 
-}  // namespace
-
-const Win32DialogTemplate& MainDialogTemplate()
-{
-    static const Win32DialogTemplate dialog =
-#include "main_dialog_template.inc"
-        ;
-    return dialog;
-}
-
+// The window styles a control of the template is created with, beyond WS_CHILD | WS_VISIBLE.
 DWORD ControlStyle(const Win32Control& control)
 {
     const std::string_view kind = control.kind;
@@ -88,6 +79,16 @@ DWORD ControlStyle(const Win32Control& control)
     else
         style |= SS_LEFT;
     return style;
+}
+
+}  // namespace
+
+const Win32DialogTemplate& MainDialogTemplate()
+{
+    static const Win32DialogTemplate dialog =
+#include "main_dialog_template.inc"
+        ;
+    return dialog;
 }
 
 std::vector<DWORD> BuildDialogTemplate(const Win32DialogTemplate& dialog)

@@ -50,7 +50,4 @@ std::vector<DWORD> BuildDialogTemplate(const Win32DialogTemplate& dialog);
 // template, where the system offers dynamic annotation (not under wine); call once it exists.
 void AnnotateAccessibility(HWND hDialog, const Win32DialogTemplate& dialog);
 
-// The window styles a control kind of the template is created with, beyond WS_CHILD | WS_VISIBLE.
-DWORD ControlStyle(const Win32Control& control);
-
 }  // namespace corvane

@@ -54,6 +54,22 @@ TEST(ReasonRequest, TakesExactlyTheFourLetters)
     }
 }
 
+TEST(DialogRequest, TakesTheFieldOfTheChosenKindAndWordsTheNumbersProblems)
+{
+    NotificationRequest request;
+    ASSERT_EQ(MakeDialogRequest(1, "", 2, request), RequestProblem::None);  // the number is not looked at
+    EXPECT_EQ(request.text, "C");
+    ASSERT_EQ(MakeDialogRequest(0, "0312345678", 2, request), RequestProblem::None);
+    EXPECT_EQ(request.text, "0312345678");
+    for (const auto& [kind, reason] : {std::pair{1, -1}, {1, 4}, {-1, 0}, {2, 0}})
+        EXPECT_EQ(MakeDialogRequest(kind, "1", reason, request), RequestProblem::UnknownReason) << kind << reason;
+    EXPECT_EQ(request.text, "0312345678");  // left alone
+
+    EXPECT_EQ(DialogMessage(MakeDialogRequest(0, "", 0, request)), "番号を入力してください");
+    EXPECT_EQ(DialogMessage(MakeDialogRequest(0, std::string(21, '1'), 0, request)), "番号は20桁まで設定できます");
+    EXPECT_EQ(DialogMessage(RequestProblem::UnknownReason), "");
+}
+
 TEST(AmplitudeStep, OnlyTheListsPercentages)
 {
     for (int percent = -10; percent <= 110; ++percent) {
