@@ -3,11 +3,12 @@
 # make test: install what is missing, build, run every test (plain, then under sanitizers).
 # make package: build the Debian package in dist/.
 # make windows: cross-build corvane.exe, its zip and its installer in dist/.
+# make fuzz: fuzz the decoder's inputs with libFuzzer for FUZZ_SECONDS (default 60) each.
 JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build package windows bench latency screenshot clean
+.PHONY: run test deps build package windows bench latency screenshot fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -29,6 +30,9 @@ windows: deps
 
 test: deps
 	@bash scripts/run-tests.sh
+
+fuzz: deps
+	@bash scripts/fuzz.sh
 
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null

@@ -12,7 +12,6 @@
 #include <magic.h>
 #include <sndfile.h>
 
-#include <charconv>
 #include <cstdint>
 #include <span>
 
@@ -35,10 +34,20 @@ std::span<const std::uint8_t> Bytes(const std::vector<char>& bytes)
 
 Failure WaveFailure(WaveProblem problem, const std::string& name)
 {
-    static const char* const kProblems[] = {"", TrNoop("%1 is not a WAVE file."),
+    static const char* const kProblems[] = {"",
+                                            TrNoop("%1 is not a WAVE file."),
                                             TrNoop("%1: the sample format or rate is not one this reads."),
-                                            TrNoop("%1 has no such channel."), TrNoop("%1 holds no samples.")};
-    return Failure{kExitUsage, Format(Tr(kProblems[static_cast<int>(problem)]), {name})};
+                                            TrNoop("%1 has no such channel."),
+                                            TrNoop("%1 holds no samples."),
+                                            TrNoop("%1 has more channels than the %2 that are read.")};
+    return Failure{kExitUsage,
+                   Format(Tr(kProblems[static_cast<int>(problem)]), {name, std::to_string(kMaxWaveChannels)})};
+}
+
+std::string LeftoverNote(const std::string& name, std::size_t bytes)
+{
+    return Format(Tr("%1: the data ends in the middle of a sample; its last %2 bytes were not read."),
+                  {name, std::to_string(bytes)});
 }
 
 // What bytes from the start of an input hold, in words ("PNG image data, 16 x 16, ...").
@@ -58,41 +67,47 @@ std::string Describe(const std::vector<char>& bytes)
 // Our own reader: the samples after a WAVE header, or raw ones, read as they come.
 class LayoutSource : public SampleSource {
 public:
-    LayoutSource(std::unique_ptr<InputFile> pInput, const WaveLayout& layout, int channel, std::vector<char> data)
+    LayoutSource(std::unique_ptr<InputFile> pInput, const std::string& name, const WaveLayout& layout, int channel,
+                 std::vector<char> head)
         : m_pInput(std::move(pInput)),
-          m_layout(layout),
-          m_nChannel(channel),
-          m_data(std::move(data)),
-          m_remaining(layout.dataBytes.value_or(UINT64_MAX))
+          m_name(name),
+          m_nRate(layout.rate),
+          m_data(layout, channel),
+          m_block(std::move(head))
     {
     }
-    int Rate() const override { return m_layout.rate; }
+    int Rate() const override { return m_nRate; }
     bool Next(std::vector<float>& samples) override
     {
         samples.clear();
-        while (samples.empty()) {
-            if (m_data.size() < kReadBytes && m_remaining > m_data.size() && !m_bEnd)
-                m_bEnd = !m_pInput->Read(m_data, kReadBytes);
-            if (m_data.size() > m_remaining)
-                m_data.resize(static_cast<std::size_t>(m_remaining));
-            const std::size_t frameBytes = m_layout.FrameBytes();
-            const std::size_t whole = m_data.size() / frameBytes * frameBytes;
-            ConvertWaveSamples(m_layout, m_nChannel, Bytes(m_data).first(whole), samples);
-            m_remaining -= whole;
-            m_data.erase(m_data.begin(),
-                         m_data.begin() + static_cast<std::ptrdiff_t>(whole));  // a cut sample frame waits for its rest
-            if (samples.empty() && (m_bEnd || m_remaining == 0))
-                return false;
+        // Each round takes a block, or ends: a sample frame cut short cannot hold the input.
+        while (samples.empty() && !m_bEnd) {
+            if (m_block.empty())
+                m_bEnd = m_data.Complete() || !m_pInput->Read(m_block, kReadBytes);
+            m_data.Take(Bytes(m_block), samples);
+            m_block.clear();
         }
-        return true;
+        return !samples.empty();
+    }
+    std::optional<Failure> Problem() const override
+    {
+        if (!m_pInput->Error().empty())
+            return Failure{kExitFailed, Format(Tr("Cannot read %1: %2"), {m_name, m_pInput->Error()})};
+        return std::nullopt;
+    }
+    std::optional<std::string> Note() const override
+    {
+        if (m_bEnd && m_data.Leftover() > 0)
+            return LeftoverNote(m_name, m_data.Leftover());
+        return std::nullopt;
     }
 
 private:
     std::unique_ptr<InputFile> m_pInput;
-    WaveLayout m_layout;
-    int m_nChannel;
-    std::vector<char> m_data;
-    std::uint64_t m_remaining;
+    std::string m_name;
+    int m_nRate;
+    WaveData m_data;
+    std::vector<char> m_block;  // read and not yet taken
     bool m_bEnd = false;
 };
 
@@ -176,28 +191,6 @@ std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std:
     return std::make_unique<CapturedSource>(seconds, rate, device);
 }
 
-std::optional<WaveLayout> RawLayout(const std::string& format)
-{
-    struct Encoding {
-        const char* name;
-        std::uint16_t tag;
-        int bits;
-    };
-    static const Encoding kEncodings[] = {{"u8", 1, 8},     {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
-                                          {"f32le", 3, 32}, {"f64le", 3, 64}, {"ulaw", 7, 8},   {"alaw", 6, 8}};
-    const std::size_t colon = format.find(':');
-    int rate = 0;
-    const auto [pStop, error] = std::from_chars(format.data(), format.data() + std::min(colon, format.size()), rate);
-    if (colon == std::string::npos || error != std::errc() || pStop != format.data() + colon || rate < kMinRate ||
-        rate > kMaxRate)
-        return std::nullopt;
-    for (const Encoding& encoding : kEncodings) {
-        if (format.compare(colon + 1, std::string::npos, encoding.name) == 0)
-            return WaveLayout{encoding.tag, 1, encoding.bits, rate, 0, std::nullopt};
-    }
-    return std::nullopt;
-}
-
 std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std::string& name, int channel,
                                                                       const std::optional<WaveLayout>& raw)
 {
@@ -205,7 +198,7 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
     if (auto failure = pInput->Open(name))
         return *failure;
     if (raw)
-        return std::make_unique<LayoutSource>(std::move(pInput), *raw, 1, std::vector<char>());
+        return std::make_unique<LayoutSource>(std::move(pInput), name, *raw, 1, std::vector<char>());
     std::vector<char> head;
     WaveProblem problem = WaveProblem::None;
     for (;;) {
@@ -213,13 +206,13 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
         if (const std::optional<WaveLayout> layout = ReadWaveHeader(Bytes(head), channel, problem)) {
             const auto data =
                 head.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(layout->dataOffset, head.size()));
-            return std::make_unique<LayoutSource>(std::move(pInput), *layout, channel,
+            return std::make_unique<LayoutSource>(std::move(pInput), name, *layout, channel,
                                                   std::vector<char>(data, head.end()));
         }
         if (problem != WaveProblem::None || !bMore || head.size() > kMaxHeaderBytes)
             break;
     }
-    if (problem == WaveProblem::NoSuchChannel)
+    if (problem == WaveProblem::NoSuchChannel || problem == WaveProblem::TooManyChannels)
         return WaveFailure(problem, name);
     if (problem == WaveProblem::None && head.size() >= 4 && std::equal(head.begin(), head.begin() + 4, "RIFF"))
         return WaveFailure(WaveProblem::NoData, name);
@@ -265,11 +258,19 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
     }
     if (auto problem = source.Problem(); problem && !bAnySample)
         return Finish(problem);
-    if (!bAnySample)
-        return Finish(WaveFailure(WaveProblem::NoData, name));
+    if (!bAnySample) {
+        const std::optional<std::string> note = source.Note();
+        return Finish(note ? Failure{kExitUsage, *note} : WaveFailure(WaveProblem::NoData, name));
+    }
     report(finder.Feed(demodulator.Finish()));
     report(finder.Finish());
     const int status = reporter.Finish();
+    if (const std::optional<std::string> note = source.Note())
+        PrintError(*note);
+    if (const long long replaced = demodulator.ReplacedSamples(); replaced > 0)
+        PrintError(Format(Tr("%1: %2 samples were beyond full scale or not numbers: they were read as full scale, "
+                             "those not numbers as silence."),
+                          {name, std::to_string(replaced)}));
     if (first) {
         if (auto drawn = DrawFramePicture(1, *first, envelope, tones.baud, plotPath))
             return Finish(drawn);

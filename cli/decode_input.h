@@ -28,15 +28,13 @@ public:
     virtual bool Next(std::vector<float>& samples) = 0;
     // After the end: why the recording ended early, if it did.
     virtual std::optional<Failure> Problem() const { return std::nullopt; }
+    // After the end: what of the input was passed over, in words, if anything was.
+    virtual std::optional<std::string> Note() const { return std::nullopt; }
 };
 
 // seconds (1 to 600) of the input device (an ALSA PCM name) at rate, recorded and given as they
 // come.
 std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device);
-
-// The layout of raw samples given as "RATE:ENCODING": RATE 8000 to 96000, ENCODING one of u8,
-// s16le, s24le, s32le, f32le, f64le, ulaw and alaw, one channel; nullopt for anything else.
-std::optional<WaveLayout> RawLayout(const std::string& format);
 
 // Plays signal on player while recording seconds of device's input at the signal's rate into
 // samples, as through a cable from the output to the input; why either failed, if it did.
@@ -52,7 +50,8 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
 
 // Decodes source block by block, printing each frame as soon as it has ended; returns the exit
 // status: 0 every frame valid, 1 a frame has faults or the recording ended early, 3 none found,
-// 2 no samples at all.
+// 2 no samples at all. What the source passed over (a sample frame cut short) and samples beyond
+// full scale or not numbers are said once on standard error, after the frames.
 // With plotPath not empty, the first frame found is also drawn there (frame_picture.h).
 int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson,
                  const std::string& plotPath = {});

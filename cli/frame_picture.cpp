@@ -74,7 +74,8 @@ void Envelope::Take(const std::vector<float>& samples, int rate)
             return;
         if (ms >= m_peaks.size())
             m_peaks.resize(ms + 1, 0.0F);
-        m_peaks[ms] = std::max(m_peaks[ms], std::abs(sample));
+        // As the receiver reads them: beyond full scale as full scale, not-a-number as silence.
+        m_peaks[ms] = std::max(m_peaks[ms], std::min(std::abs(sample), 1.0F));
     }
 }
 

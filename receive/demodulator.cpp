@@ -44,6 +44,9 @@ constexpr double kRateRange = 0.06;
 constexpr double kRateGain = 0.2;
 // Samples between two renewals of the oscillators and sums, against the drift of rounding.
 constexpr long long kRenewal = 1 << 14;  // a power of two
+// Cells of one tone from which the slicer's learning is at its slowest: counting further would
+// change nothing but could overflow on a line monitored for weeks.
+constexpr int kLearntCells = 1 << 20;
 // Rates from which pairs of samples are averaged before the filters: the tones lose less than 0.1
 // dB at half such a rate, the noise near them none, and the filters do half the work.
 constexpr int kHalvedFrom = 32000;
@@ -71,6 +74,8 @@ struct Demodulator::State {
     float held = 0;  // the first of a pair whose second is still to come
     bool bHeld = false;
     std::vector<float> halved;
+    std::vector<float> replaced;  // a piece with its samples beyond full scale or not numbers replaced
+    long long nReplaced = 0;
     double nominalCell = 0;  // samples in a bit cell at the nominal bit rate
     double cell = 0;         // and as the start bits say: not a whole number in general
     double lastStart = -1;   // where the last start bit began; -1 before any
@@ -100,6 +105,7 @@ struct Demodulator::State {
     std::vector<ReceivedBit> bits;
 
     void Take(std::span<const float> samples);
+    std::span<const float> Replace(std::span<const float> samples);
     std::span<const float> Halve(std::span<const float> samples);
     void Renew();
     void Decide(double now, double markEnergy, double spaceEnergy);
@@ -136,7 +142,7 @@ struct Demodulator::State {
             Put(bit, false);
         }
         bCarrierStart = false;
-        ++cellsSinceStart;
+        cellsSinceStart = std::min(cellsSinceStart + 1, kCharacterCells);  // only "a character's worth" matters
     }
 };
 
@@ -215,9 +221,28 @@ void Demodulator::State::Take(std::span<const float> samples)
     at = position;
 }
 
+// The samples with full scale of its sign for each beyond it, and silence for each that is not a
+// number: a single infinity would otherwise fill the filters' sums and the slicer's shares for good.
+std::span<const float> Demodulator::State::Replace(std::span<const float> samples)
+{
+    const auto bad = [](float sample) { return !(std::abs(sample) <= 1.0f); };
+    if (std::none_of(samples.begin(), samples.end(), bad))
+        return samples;
+    replaced.assign(samples.begin(), samples.end());
+    for (float& sample : replaced) {
+        if (bad(sample)) {
+            sample = std::isnan(sample) ? 0.0f : std::copysign(1.0f, sample);
+            ++nReplaced;
+        }
+    }
+    return replaced;
+}
+
 // Each pair of samples averaged, a pair split between two pieces included.
 std::span<const float> Demodulator::State::Halve(std::span<const float> samples)
 {
+    if (samples.empty())  // keeps the sample held for the next piece
+        return samples;
     halved.resize(samples.size() / 2 + 1);
     std::size_t nHalved = 0;
     std::size_t i = 0;
@@ -311,7 +336,8 @@ void Demodulator::State::Learn(bool bMark, double share, double total)
     strength += (nMarkCells + nSpaceCells == 0 ? 1 : kStrengthLearning) * (total - strength);
     int& nCells = bMark ? nMarkCells : nSpaceCells;
     double& learnt = bMark ? markShare : spaceShare;
-    learnt += std::max(1.0 / ++nCells, kShareLearning) * (share - learnt);
+    nCells = std::min(nCells + 1, kLearntCells);
+    learnt += std::max(1.0 / nCells, kShareLearning) * (share - learnt);
     if (nSpaceCells == 0)
         spaceShare = 1 - markShare;
     if (nMarkCells == 0)
@@ -339,6 +365,7 @@ Demodulator::~Demodulator() = default;
 std::vector<ReceivedBit> Demodulator::Feed(std::span<const float> samples)
 {
     State& state = *m_pState;
+    samples = state.Replace(samples);
     state.Take(state.bHalve ? state.Halve(samples) : samples);
     std::vector<ReceivedBit> bits;
     bits.swap(state.bits);
@@ -351,6 +378,11 @@ std::vector<ReceivedBit> Demodulator::Finish()
     std::vector<ReceivedBit> bits;
     bits.swap(m_pState->bits);
     return bits;
+}
+
+long long Demodulator::ReplacedSamples() const
+{
+    return m_pState->nReplaced;
 }
 
 std::vector<ReceivedBit> Demodulate(const Recording& recording, const FskTones& tones)

@@ -31,7 +31,9 @@ struct ReceivedBit {
 // phase); a bit is read where the cell ends, by a clock that each change between the tones
 // pulls towards itself, as start-stop characters need. Tones down to about -75 dBFS are
 // received; silence gives no bits. The bits are the same however the recording is cut into
-// pieces.
+// pieces, empty ones included. A sample beyond full scale is read as full scale of its sign and
+// one that is not a number as silence, so that one bad sample cannot upset the frames after it;
+// they are counted. Nothing it counts overflows, however long the recording.
 class Demodulator {
 public:
     // For samples at rate (8000 to 96000 per second).
@@ -40,10 +42,13 @@ public:
     Demodulator(const Demodulator&) = delete;
     Demodulator& operator=(const Demodulator&) = delete;
 
-    // Takes the next samples (full-scale fractions); returns the bits received so far.
+    // Takes the next samples (full-scale fractions, any number of them); returns the bits received
+    // so far.
     std::vector<ReceivedBit> Feed(std::span<const float> samples);
     // Ends the recording; returns the last bits. Feed no more after it.
     std::vector<ReceivedBit> Finish();
+    // Samples taken so far that were beyond full scale (infinities included) or not numbers.
+    long long ReplacedSamples() const;
 
     struct State;
 

@@ -3,7 +3,9 @@
 
 #include "signal/line_codes.h"
 
+#include <algorithm>
 #include <bit>
+#include <climits>
 
 namespace corvane {
 
@@ -154,7 +156,8 @@ std::vector<DecodedFrame> FrameFinder::Scan(bool bLast)
         if (bits[at].bCarrierStart)
             m_nMarkRun = 0;
         if (bits[at].bMark || m_nMarkRun < kMinMarkRun) {
-            m_nMarkRun = bits[at].bMark ? m_nMarkRun + 1 : 0;
+            // A mark run weeks long is counted as far as an int goes.
+            m_nMarkRun = bits[at].bMark ? std::min(m_nMarkRun, INT_MAX - 1) + 1 : 0;
             ++at;
             continue;
         }

@@ -14,6 +14,7 @@ namespace {
 // many cells there are before the dialog's may be recognised.
 constexpr double kLearning = 0.1;
 constexpr int kFirstCells = 16;
+constexpr int kCellsWrap = 1 << 30;  // even
 // How much of the cells' energy the exact cell must explain, against what the stronger tone's
 // filter does, for the dialog's cells to be recognised and to stay so. The dialog's cells give 1.1
 // to 1.3 (noise adds more to the filter's share than to the exact cell's), a sine's 0.86 at most
@@ -102,7 +103,9 @@ std::optional<ReceivedBit> SquareCells::Judge(int place, double toneEnergy)
 // the recent cells; and after the first cells, the cells recognised if they are the dialog's.
 void SquareCells::EndCell()
 {
-    ++m_cells;
+    // Past the first cells only the count's evenness matters (which places are judged): it is kept,
+    // and the count cannot overflow over weeks of a tone that is not the dialog's.
+    m_cells = m_cells + 1 < kCellsWrap ? m_cells + 1 : kCellsWrap / 2;
     m_learning = std::max(1.0 / (m_cells / 2 + 1), kLearning);  // each place learns every other cell
     if (m_cells >= kFirstCells)
         Recognise();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "wave_reader.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace corvane {
@@ -12,6 +14,8 @@ constexpr std::uint16_t kFloat = 3;
 constexpr std::uint16_t kALaw = 6;
 constexpr std::uint16_t kMuLaw = 7;
 constexpr std::uint16_t kExtensible = 0xFFFE;
+constexpr int kLowestRate = 8000;
+constexpr int kHighestRate = 96000;
 
 std::uint32_t Le(std::span<const std::uint8_t> bytes, std::size_t at, int count)
 {
@@ -122,9 +126,13 @@ std::optional<WaveLayout> ReadWaveHeader(std::span<const std::uint8_t> bytes, in
         } else if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
             if (layout.format == 0)
                 return std::nullopt;
-            if (!Supported(layout.format, layout.bits) || layout.rate < 8000 || layout.rate > 96000 ||
+            if (!Supported(layout.format, layout.bits) || layout.rate < kLowestRate || layout.rate > kHighestRate ||
                 layout.channels < 1) {
                 problem = WaveProblem::UnsupportedFormat;
+                return std::nullopt;
+            }
+            if (layout.channels > kMaxWaveChannels) {
+                problem = WaveProblem::TooManyChannels;
                 return std::nullopt;
             }
             if (channel < 1 || channel > layout.channels) {
@@ -152,12 +160,61 @@ void ConvertWaveSamples(const WaveLayout& layout, int channel, std::span<const s
         samples.push_back(Sample(bytes, frame + offset, layout.format, layout.bits));
 }
 
+std::optional<WaveLayout> RawLayout(std::string_view format)
+{
+    struct Encoding {
+        const char* name;
+        std::uint16_t tag;
+        int bits;
+    };
+    static const Encoding kEncodings[] = {{"u8", 1, 8},     {"s16le", 1, 16}, {"s24le", 1, 24}, {"s32le", 1, 32},
+                                          {"f32le", 3, 32}, {"f64le", 3, 64}, {"ulaw", 7, 8},   {"alaw", 6, 8}};
+    const std::size_t colon = format.find(':');
+    int rate = 0;
+    const auto [pStop, error] = std::from_chars(format.data(), format.data() + std::min(colon, format.size()), rate);
+    if (colon == std::string_view::npos || error != std::errc() || pStop != format.data() + colon ||
+        rate < kLowestRate || rate > kHighestRate)
+        return std::nullopt;
+    for (const Encoding& encoding : kEncodings) {
+        if (format.compare(colon + 1, std::string_view::npos, encoding.name) == 0)
+            return WaveLayout{encoding.tag, 1, encoding.bits, rate, 0, std::nullopt};
+    }
+    return std::nullopt;
+}
+
+WaveData::WaveData(const WaveLayout& layout, int channel)
+    : m_layout(layout), m_nChannel(channel), m_remaining(layout.dataBytes.value_or(UINT64_MAX))
+{
+    m_partial.reserve(layout.FrameBytes());
+}
+
+void WaveData::Take(std::span<const std::uint8_t> bytes, std::vector<float>& samples)
+{
+    if (bytes.size() > m_remaining)
+        bytes = bytes.first(static_cast<std::size_t>(m_remaining));
+    if (m_layout.dataBytes)
+        m_remaining -= bytes.size();
+    const std::size_t frameBytes = m_layout.FrameBytes();
+    if (!m_partial.empty()) {  // the rest of the frame that the last piece began
+        const std::size_t missing = std::min(frameBytes - m_partial.size(), bytes.size());
+        m_partial.insert(m_partial.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(missing));
+        bytes = bytes.subspan(missing);
+        if (m_partial.size() < frameBytes)
+            return;
+        ConvertWaveSamples(m_layout, m_nChannel, m_partial, samples);
+        m_partial.clear();
+    }
+    const std::size_t whole = bytes.size() / frameBytes * frameBytes;
+    ConvertWaveSamples(m_layout, m_nChannel, bytes.first(whole), samples);
+    m_partial.assign(bytes.begin() + static_cast<std::ptrdiff_t>(whole), bytes.end());
+}
+
 std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int channel, WaveProblem& problem)
 {
     const std::optional<WaveLayout> layout = ReadWaveHeader(bytes, channel, problem);
     if (!layout) {
         if (problem == WaveProblem::None)  // everything there is, and no data chunk in it
-            problem = bytes.size() >= 12 && std::memcmp(bytes.data() + 12, "fmt ", 4) == 0 ? WaveProblem::NoData
+            problem = bytes.size() >= 16 && std::memcmp(bytes.data() + 12, "fmt ", 4) == 0 ? WaveProblem::NoData
                                                                                               : WaveProblem::NotWave;
         return std::nullopt;
     }

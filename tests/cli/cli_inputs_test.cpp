@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What corvane-cli decode reads: sound files of every kind libsndfile writes, raw samples, and
-// inputs that are no recording, named by what they hold.
+// What corvane-cli decode reads: sound files of every kind libsndfile writes, raw samples,
+// inputs that are no recording, named by what they hold, and inputs cut short or made to hang it.
 #include "cli_run.h"
 #include "support/temp_files.h"
 
@@ -8,6 +8,7 @@
 
 #include <sndfile.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -104,6 +105,83 @@ TEST(NotARecording, IsNamedByWhatItHolds)
     EXPECT_EQ(piped.status, 2);
     EXPECT_NE(piped.err.find("is not a WAVE file"), std::string::npos) << piped.err;
 }
+
+// A saved signal's WAVE file with its data as data holds it and its header saying channels.
+std::string WaveFile(std::vector<char> data, int channels = 1)
+{
+    const auto le = [](std::uint32_t value, int bytes) {
+        std::string text;
+        for (int i = 0; i < bytes; ++i)
+            text += static_cast<char>(value >> (8 * i));
+        return text;
+    };
+    const auto size = static_cast<std::uint32_t>(data.size());
+    return "RIFF" + le(36 + size + (size & 1), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) +
+           le(24000, 4) + le(48000u * channels, 4) + le(2 * channels, 2) + le(16, 2) + "data" + le(size, 4) +
+           std::string(data.begin(), data.end());
+}
+
+std::vector<char> SignalBytes()
+{
+    const std::vector<std::int16_t> samples = Signal();
+    const auto* pBytes = reinterpret_cast<const char*>(samples.data());
+    return {pBytes, pBytes + samples.size() * 2};
+}
+
+struct HostileInput {
+    const char* label;
+    std::string bytes;
+    std::vector<std::string> options;  // after the input's name
+    int status;
+    const char* message;  // on standard error
+    bool bFrame;          // the signal's frame decoded, valid, on standard output
+};
+
+std::vector<HostileInput> HostileInputTable()
+{
+    std::vector<char> odd = SignalBytes();
+    odd.push_back(0x11);
+    const std::vector<std::int16_t> samples = Signal(8000);
+    std::vector<char> withInfinity(samples.size() * 4);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const float value = i == 100 ? INFINITY : static_cast<float>(samples[i]) / 32768.0f;
+        std::memcpy(withInfinity.data() + 4 * i, &value, 4);
+    }
+    return {
+        {"one_data_byte", WaveFile({0x11}), {}, 2, "the data ends in the middle of a sample; its last 1 bytes", false},
+        {"odd_data_length", WaveFile(odd), {}, 0, "the data ends in the middle of a sample; its last 1 bytes", true},
+        {"too_many_channels", WaveFile(SignalBytes(), 65535), {}, 2, "has more channels than the 256 that are read",
+         false},
+        {"riff_and_nothing_more", std::string("RIFF\0\0\0\0WAVE", 12), {}, 2, "holds no samples", false},
+        {"raw_cut_in_a_sample", std::string(1, '\0'), {"--raw-format", "8000:s16le"}, 2,
+         "the data ends in the middle of a sample", false},
+        {"raw_infinity", std::string(withInfinity.begin(), withInfinity.end()), {"--raw-format", "8000:f32le"}, 0,
+         "1 samples were beyond full scale or not numbers", true},
+    };
+}
+
+class HostileInputs : public testing::TestWithParam<HostileInput> {};
+
+TEST_P(HostileInputs, EndWithTheirProblemNamedAndWhatWasReceivedDecoded)
+{
+    TempDir dir;
+    const std::string path = dir.File("input");
+    test::WriteFile(path, {GetParam().bytes.begin(), GetParam().bytes.end()});
+    // From a file and from a pipe alike.
+    for (const std::string& name : {path, std::string("-")}) {
+        std::vector<std::string> arguments{"decode", name};
+        arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
+        const CliRun run = RunCli(arguments, {"LANG=C"}, name == "-" ? GetParam().bytes : std::string());
+        EXPECT_EQ(run.status, GetParam().status) << name << ": " << run.err;
+        EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << name << ": " << run.err;
+        EXPECT_EQ(run.out.find(" mark bits: valid\n") != std::string::npos, GetParam().bFrame) << name << run.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, HostileInputs, testing::ValuesIn(HostileInputTable()),
+                         [](const testing::TestParamInfo<HostileInput>& param) {
+                             return std::string(param.param.label);
+                         });
 
 }  // namespace
 }  // namespace corvane
