@@ -4,11 +4,12 @@
 # make package: build the Debian package in dist/.
 # make windows: cross-build corvane.exe, its zip and its installer in dist/.
 # make fuzz: fuzz the decoder's inputs with libFuzzer for FUZZ_SECONDS (default 60) each.
+# make test-debian13: make test inside a Debian 13 root made under build/debian13 (needs root).
 JOBS ?= $(shell nproc)
 WERROR := $(if $(CI),ON,OFF)
 CONFIGURE = cmake -S . -Wno-dev -DCORVANE_WERROR=$(WERROR)
 
-.PHONY: run test deps build package windows bench latency screenshot fuzz clean
+.PHONY: run test test-debian13 deps build package windows bench latency screenshot fuzz clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -33,6 +34,9 @@ test: deps
 
 fuzz: deps
 	@bash scripts/fuzz.sh
+
+test-debian13:
+	@bash scripts/test-debian13.sh
 
 bench: deps
 	@$(CONFIGURE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCORVANE_BUILD_BENCH=ON >/dev/null

@@ -4,10 +4,16 @@
 # asking apt only for those that are missing, so a machine that has them all is left alone.
 set -euo pipefail
 
+# Qt's SVG icon engine, which draws the icons at sizes other than their bitmaps': in its own
+# package from Debian 13 on, in the SVG library before.
+qt_svg_icons=libqt6svg6
+. /etc/os-release
+[ "${VERSION_ID%%.*}" -ge 13 ] 2>/dev/null && qt_svg_icons=qt6-svg-plugins
+
 packages=(
-    # build
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-translations-l10n libqt6svg6 qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
+    # build (build-essential too: the package build checks for it, and not every image has it)
+    build-essential cmake g++ make pkg-config
+    qt6-base-dev qt6-translations-l10n "$qt_svg_icons" qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
     libasound2-dev libfontconfig-dev nlohmann-json3-dev gettext locales libcairo2-dev
     fonts-ipafont-gothic
     # tests and benchmarks

@@ -7,6 +7,7 @@
 
 #include "support/receivers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
