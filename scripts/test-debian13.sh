@@ -51,11 +51,15 @@ mount_into tmpfs tmpfs /dev/shm
 mount_into tmpfs tmpfs /tmp
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 
-# This tree as it stands, uncommitted changes included, without its builds.
+# This tree as it stands, uncommitted changes included, as a git work tree of its own (the
+# package is made from what git lists); the builds of the last run are kept, for a faster run.
 echo "== Copying the sources into the Debian 13 root"
-rm -rf "$root/src/corvane"
-mkdir -p "$root/src/corvane"
-git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$root/src/corvane"
+src=$root/src/corvane
+mkdir -p "$src"
+find "$src" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$src"
+git -C "$src" init -q
+git -C "$src" add -A
 
 echo "== make test on $(. "$root/etc/os-release" && echo "$PRETTY_NAME")"
 start=$(date +%s)
