@@ -39,14 +39,15 @@ add_executable(corvane_audio_tests audio/playback_winmm_test.cpp audio/playback_
 target_link_libraries(corvane_audio_tests PRIVATE corvane_audio GTest::gtest)
 corvane_warnings(corvane_audio_tests)
 # Wine's sound driver does not see the test's environment: each device names its file itself.
+# Each configuration stands alone: the system's alsa.conf would bring its conf.d hooks, by which
+# PipeWire's or PulseAudio's plug-in takes the default device over.
 set(capture ${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.raw)
 set(pipe ${CMAKE_CURRENT_BINARY_DIR}/winmm-stall.pipe)
 foreach(kind capture pipe)
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-${kind}.conf
-        "</usr/share/alsa/alsa.conf>\n"
-        "pcm.!default { type file slave.pcm null format raw file \"${${kind}}\" }\n")
+        "pcm.!default { type file slave.pcm { type null } format raw file \"${${kind}}\" }\n")
 endforeach()
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-missing.conf "</usr/share/alsa/alsa.conf>\npcm.!default { type hw card 99 }\n")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-missing.conf "pcm.!default { type hw card 99 }\n")
 add_test(NAME corvane_audio_tests COMMAND corvane_audio_tests)
 set_tests_properties(corvane_audio_tests PROPERTIES ENVIRONMENT
     "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf;AUDIO_CAPTURE_FILE=${capture};CORVANE_TEST_DEVICE=file")
