@@ -10,7 +10,9 @@ cd "$(dirname "$0")/.."
 
 suite=trixie
 root=$PWD/build/debian13/root
-mirror=${DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# The Debian archive this machine's apt takes its packages from, unless DEBIAN_MIRROR names one.
+mirror=${DEBIAN_MIRROR:-$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+    awk '$2 !~ /-/ {print $1; exit}')}
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "make test-debian13 needs root (debootstrap, chroot, mounts): run it with sudo." >&2
@@ -23,6 +25,7 @@ if ! command -v debootstrap >/dev/null; then
 fi
 
 if [ ! -e "$root/.complete" ]; then
+    [ -n "$mirror" ] || { echo "No Debian archive in apt's sources: name one in DEBIAN_MIRROR." >&2; exit 1; }
     echo "== Making a Debian 13 root in build/debian13 from $mirror (once)"
     rm -rf "$root"
     mkdir -p "$root"
