@@ -12,6 +12,14 @@ seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(wave_reader raw_samples demodulator)
 
+# libFuzzer comes with clang: with its compiler runtime on Debian 12, in libclang-rt-dev from 13 on.
+if ! command -v clang++ >/dev/null; then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing clang"
+    runtime=$(apt-cache show libclang-rt-dev >/dev/null 2>&1 && echo libclang-rt-dev || true)
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq clang $runtime >/dev/null
+fi
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -Wno-dev -DCMAKE_BUILD_TYPE=Debug -DCORVANE_FUZZ=ON >/dev/null
 cmake --build build/fuzz -j"$(nproc)"
 
