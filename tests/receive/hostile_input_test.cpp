@@ -6,6 +6,7 @@
 #include "receive/wave_reader.h"
 #include "signal/wave_file.h"
 #include "stress/stress_signal.h"
+#include "support/decoding.h"
 #include "support/requests.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 
 namespace corvane {
 namespace {
 
+using test::Decoding;
 using test::Number;
 using test::Reason;
 
@@ -58,52 +61,15 @@ Recording Signals(int rate)
     return {rate, drawn == rate ? samples : Resampled(samples, drawn, rate)};
 }
 
-struct Decoded {
-    std::vector<ReceivedBit> bits;
-    std::vector<DecodedFrame> frames;
-};
-
-// Decodes samples fed in pieces whose sizes pieceSize gives in turn.
-template <typename PieceSize>
-Decoded DecodeInPieces(const Recording& recording, PieceSize pieceSize)
+Decoding DecodeInPieces(const Recording& recording, std::function<std::size_t()> pieceSize)
 {
-    Demodulator demodulator(recording.rate, {});
-    FrameFinder finder;
-    Decoded decoded;
-    const auto take = [&](const std::vector<ReceivedBit>& bits) {
-        decoded.bits.insert(decoded.bits.end(), bits.begin(), bits.end());
-        const std::vector<DecodedFrame> frames = finder.Feed(bits);
-        decoded.frames.insert(decoded.frames.end(), frames.begin(), frames.end());
-    };
-    for (std::size_t at = 0; at <= recording.samples.size();) {
-        const std::size_t count = std::min(pieceSize(), recording.samples.size() - at);
-        take(demodulator.Feed({recording.samples.data() + at, count}));
-        at += count;
-        if (at == recording.samples.size()) {
-            take(demodulator.Feed({}));  // an empty piece after the last
-            break;
-        }
-    }
-    take(demodulator.Finish());
-    const std::vector<DecodedFrame> last = finder.Finish();
-    decoded.frames.insert(decoded.frames.end(), last.begin(), last.end());
-    return decoded;
+    return test::DecodeInPieces(recording.rate, recording.samples, pieceSize);
 }
 
-void ExpectSame(const Decoded& a, const Decoded& b, const std::string& label)
+void ExpectSame(const Decoding& a, const Decoding& b, const std::string& label)
 {
-    EXPECT_TRUE(std::equal(a.bits.begin(), a.bits.end(), b.bits.begin(), b.bits.end(),
-                           [](const ReceivedBit& x, const ReceivedBit& y) {
-                               return x.bMark == y.bMark && x.bCarrierStart == y.bCarrierStart &&
-                                      x.seconds == y.seconds;
-                           }))
-        << label;
-    EXPECT_TRUE(std::equal(a.frames.begin(), a.frames.end(), b.frames.begin(), b.frames.end(),
-                           [](const DecodedFrame& x, const DecodedFrame& y) {
-                               return x.bytes == y.bytes && x.seconds == y.seconds && x.markRun == y.markRun &&
-                                      x.faults == y.faults;
-                           }))
-        << label;
+    EXPECT_TRUE(test::SameBits(a.bits, b.bits)) << label;
+    EXPECT_TRUE(test::SameFrames(a.frames, b.frames)) << label;
 }
 
 class EveryRate : public testing::TestWithParam<int> {};
@@ -111,7 +77,7 @@ class EveryRate : public testing::TestWithParam<int> {};
 TEST_P(EveryRate, PiecesOfEverySizeGiveTheSameBitsAndFrames)
 {
     const Recording recording = Signals(GetParam());
-    const Decoded whole = DecodeInPieces(recording, [] { return SIZE_MAX; });
+    const Decoding whole = DecodeInPieces(recording, [] { return SIZE_MAX; });
     ASSERT_EQ(whole.frames.size(), 2u);
     EXPECT_TRUE(whole.frames[0].IsValid());
     EXPECT_FALSE(whole.frames[1].IsValid());

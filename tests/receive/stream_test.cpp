@@ -6,6 +6,7 @@
 #include "receive/wave_reader.h"
 #include "signal/wave_file.h"
 #include "stress/stress_signal.h"
+#include "support/decoding.h"
 #include "support/requests.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ namespace corvane {
 namespace {
 
 using test::Number;
+using test::SameBits;
+using test::SameFrames;
 using test::Reason;
 
 // Two frames, the second with a fault, in noise, at 48 kHz.
@@ -33,20 +36,6 @@ Recording TwoFramesInNoise()
         options.corruptByte = 9;
     }
     return recording;
-}
-
-bool SameBits(const std::vector<ReceivedBit>& a, const std::vector<ReceivedBit>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ReceivedBit& x, const ReceivedBit& y) {
-        return x.bMark == y.bMark && x.bCarrierStart == y.bCarrierStart && x.seconds == y.seconds;
-    });
-}
-
-bool SameFrames(const std::vector<DecodedFrame>& a, const std::vector<DecodedFrame>& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const DecodedFrame& x, const DecodedFrame& y) {
-        return x.bytes == y.bytes && x.seconds == y.seconds && x.markRun == y.markRun && x.faults == y.faults;
-    });
 }
 
 TEST(Streaming, PiecesOfAnySizeGiveTheSameBitsAndFrames)
