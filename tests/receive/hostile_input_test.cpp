@@ -7,11 +7,11 @@
 #include "signal/wave_file.h"
 #include "stress/stress_signal.h"
 #include "support/decoding.h"
+#include "support/receivers.h"
 #include "support/requests.h"
 
 #include <gtest/gtest.h>
 
-#include <soxr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,18 +26,6 @@ namespace {
 using test::Decoding;
 using test::Number;
 using test::Reason;
-
-std::vector<float> Resampled(const std::vector<float>& samples, int from, int to)
-{
-    std::vector<float> out(samples.size() * static_cast<std::size_t>(to) / static_cast<std::size_t>(from) + 64);
-    std::size_t produced = 0;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    soxr_oneshot(from, to, 1, samples.data(), samples.size(), nullptr, out.data(), out.size(), &produced, &io,
-                 &quality, nullptr);
-    out.resize(produced);
-    return out;
-}
 
 // The dialog's square wave for a number, then a reason letter with a parity error as sine tones
 // in noise, at rate (resampled by libsoxr where the stress signals are not drawn at it).
@@ -58,7 +46,7 @@ Recording Signals(int rate)
     options.corruption = stress::Corruption::Parity;
     options.corruptByte = 9;
     append(Reason('C'));
-    return {rate, drawn == rate ? samples : Resampled(samples, drawn, rate)};
+    return {rate, drawn == rate ? samples : test::Resampled(samples, drawn, rate)};
 }
 
 Decoding DecodeInPieces(const Recording& recording, std::function<std::size_t()> pieceSize)

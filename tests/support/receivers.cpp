@@ -47,6 +47,18 @@ JclipMessage JclipReceive(std::vector<std::int16_t> samples8k)
     return reception.message;
 }
 
+std::vector<float> Resampled(const std::vector<float>& samples, int from, int to)
+{
+    std::vector<float> out(samples.size() * static_cast<std::size_t>(to) / static_cast<std::size_t>(from) + 64);
+    std::size_t produced = 0;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_oneshot(from, to, 1, samples.data(), samples.size(), nullptr, out.data(), out.size(), &produced, &io,
+                 &quality, nullptr);
+    out.resize(produced);
+    return out;
+}
+
 std::vector<std::int16_t> ResampleTo8k(const std::vector<std::int16_t>& samples, int rate)
 {
     std::vector<std::int16_t> out(samples.size() * 8000 / static_cast<std::size_t>(rate) + 16);

@@ -22,6 +22,9 @@ struct JclipMessage {
 // Feeds 16-bit samples at 8000 Hz, followed by 100 ms of silence, to a new JCLIP receiver.
 JclipMessage JclipReceive(std::vector<std::int16_t> samples8k);
 
+// Converts full-scale samples from one rate to another with libsoxr's high-quality filter.
+std::vector<float> Resampled(const std::vector<float>& samples, int from, int to);
+
 // Converts samples at rate to 8000 Hz with libsoxr's high-quality filter.
 std::vector<std::int16_t> ResampleTo8k(const std::vector<std::int16_t>& samples, int rate);
 

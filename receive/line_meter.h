@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+// Each frame's signal measured as the recording comes, in pieces, in bounded memory.
+#pragma once
+
+#include "line_measure.h"
+
+#include <deque>
+#include <limits>
+#include <span>
+#include <vector>
+
+namespace corvane {
+
+struct MeasuredFrame {
+    DecodedFrame frame;
+    LineMeasures measures;
+};
+
+// Holds the last ten seconds of a recording, and the loudness of each millisecond for two minutes
+// more, so that the frames the receiver finds in it can be measured (line_measure.h). A frame is
+// given once the quiet after its signal has ended too, or the recording has, or holdSeconds have
+// passed since the signal ended (the quiet after it then unknown), so that a line can be watched
+// for hours and each frame still comes soon after it ends. Frames are given in the order found.
+// Samples beyond full scale are read as full scale, those not numbers as silence.
+class LineMeter {
+public:
+    // For a recording at rate (8000 to 96000 per second) received with tones.
+    LineMeter(int rate, const FskTones& tones, double holdSeconds = std::numeric_limits<double>::infinity());
+
+    // Takes the recording's next samples (full-scale fractions, any number of them).
+    void Feed(std::span<const float> samples);
+    // Takes frames the receiver found in the samples fed so far; returns the frames measured so
+    // far, in order.
+    std::vector<MeasuredFrame> Take(const std::vector<DecodedFrame>& frames);
+    // Ends the recording; returns every frame not given yet.
+    std::vector<MeasuredFrame> Finish();
+
+private:
+    struct Pending {
+        DecodedFrame frame;
+        FrameExtent extent;
+        long long lowest = 0;  // where the search for its start stops
+        long long scanFrom = 0;
+        bool bEnded = false;   // its signal's end is found (or will never be)
+        bool bReady = false;
+    };
+
+    HeldSamples Held() const;
+    void Measure(Pending& pending, long long highest, bool bEndsByHighest);
+    std::optional<double> SilenceBefore(long long onset, double quietBelow) const;
+    void Advance(bool bLast);
+    std::vector<MeasuredFrame> Ready();
+
+    int m_rate;
+    FskTones m_tones;
+    double m_holdSamples;
+    std::vector<float> m_held;  // the recording from sample m_first on
+    long long m_first = 0;
+    long long m_n = 0;  // samples taken
+    int m_blockSamples;
+    std::deque<float> m_blocks;  // each block's loudest sample, the first block's from sample m_firstBlock * m_blockSamples
+    long long m_firstBlock = 0;
+    float m_blockPeak = 0;
+    int m_inBlock = 0;
+    long long m_lastBound = 0;  // where the last frame's characters ended
+    std::deque<Pending> m_pending;
+};
+
+}  // namespace corvane
