@@ -4,6 +4,8 @@
 #include <alsa/asoundlib.h>
 
 #include <chrono>
+#include <cmath>
+#include <limits>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -18,6 +20,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kStallMargin = 2s;
 constexpr unsigned kDeviceLatencyUs = 100000;
+constexpr unsigned kMostBehindSeconds = 5;
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -27,6 +30,7 @@ void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 struct CaptureStream::Recording {
     std::mutex mutex;
     std::condition_variable changed;  // samples came, or the recording ended
+    std::condition_variable taken;    // the reader took what was recorded
     bool bDone = false;
     int error = 0;  // a negative ALSA error
     std::string device;
@@ -55,7 +59,10 @@ void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wan
             break;
         }
         got += static_cast<std::size_t>(n);
-        std::lock_guard lock(recording->mutex);
+        std::unique_lock lock(recording->mutex);
+        // A reader that falls this far behind holds the device back rather than memory growing:
+        // a device that keeps time then overruns, and says so.
+        recording->taken.wait(lock, [&] { return recording->samples.size() < kMostBehindSeconds * rate; });
         recording->samples.insert(recording->samples.end(), chunk.begin(), chunk.begin() + n);
         recording->changed.notify_all();  // a block for the reader
     }
@@ -70,14 +77,15 @@ void Record(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wan
 }  // namespace
 
 CaptureStream::CaptureStream(double seconds, int rate, const std::string& device)
-    : m_recording(std::make_shared<Recording>()),
-      m_deadline(std::chrono::steady_clock::now() +
-                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
-                 kStallMargin)
+    : m_recording(std::make_shared<Recording>()), m_bEndless(std::isinf(seconds))
 {
+    if (!m_bEndless)
+        m_deadline = std::chrono::steady_clock::now() +
+                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
+                     kStallMargin;
     snd_lib_error_set_handler(IgnoreAlsaError);
     m_recording->device = device;
-    const auto wanted = static_cast<std::size_t>(seconds * rate);
+    const std::size_t wanted = m_bEndless ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(seconds * rate);
     // Never joined: a device stuck in a call must not hold the caller.
     std::thread(Record, m_recording, wanted, static_cast<unsigned>(rate), device).detach();
 }
@@ -86,8 +94,11 @@ bool CaptureStream::Next(std::vector<std::int16_t>& block)
 {
     block.clear();
     std::unique_lock lock(m_recording->mutex);
+    if (m_bEndless)
+        m_deadline = std::chrono::steady_clock::now() + kStallMargin;
     m_recording->changed.wait_until(lock, m_deadline, [&] { return m_recording->bDone || !m_recording->samples.empty(); });
     block.swap(m_recording->samples);
+    m_recording->taken.notify_all();
     if (!block.empty())
         return true;
     m_bTimedOut = !m_recording->bDone;

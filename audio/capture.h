@@ -12,10 +12,13 @@
 
 namespace corvane {
 
-// A recording of seconds (0.1 to 600) of mono 16-bit samples at rate (8000 to 96000) from the
-// ALSA input device (a PCM name, as arecord -D takes), taken as it comes; it starts when constructed. The device is given seconds
-// + 2 s in all: a device that does not open or stops delivering ends the recording, and Result
-// says why. ALSA's own complaints never reach standard error.
+// A recording of seconds (0.1 to 600, or infinity: until the device stops) of mono 16-bit samples
+// at rate (8000 to 96000) from the ALSA input device (a PCM name, as arecord -D takes), taken as
+// it comes; it starts when constructed. The device is given seconds + 2 s in all, and an endless
+// recording 2 s between two blocks: a device that does not open or stops delivering ends the
+// recording, and Result says why. Memory holds only what was recorded and not yet taken, at most
+// 5 s of it: a reader further behind holds the device back (one that keeps time then overruns,
+// which ends the recording with its error). ALSA's own complaints never reach standard error.
 class CaptureStream {
 public:
     CaptureStream(double seconds, int rate, const std::string& device = "default");
@@ -30,6 +33,7 @@ public:
 private:
     std::shared_ptr<Recording> m_recording;
     std::chrono::steady_clock::time_point m_deadline;
+    bool m_bEndless = false;
     bool m_bTimedOut = false;
 };
 

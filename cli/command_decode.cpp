@@ -6,6 +6,8 @@
 #include "decode_input.h"
 #include "signal_request.h"
 
+#include <cstdlib>
+#include <limits>
 #include <variant>
 
 namespace corvane::cli {
@@ -35,18 +37,48 @@ struct ToneOptionSet {
 };
 
 constexpr int kCaptureRate = 24000;
+// How long a frame heard live waits for the quiet after it to end before it is printed.
+constexpr double kLiveHoldSeconds = 2;
+
+// The options that say what decode gives besides the frames, read into output.
+std::optional<Failure> ReadOutput(const ParsedOptions& parser, const Option& json, const Option& plot, const Option& csv,
+                                  const Option& limits, const Option& calDbm, DecodeOutput& output)
+{
+    output.bJson = parser.IsSet(json);
+    output.plotPath = parser.Value(plot);
+    output.csvPath = parser.Value(csv);
+    const char* const pEnvironment = std::getenv("CORVANE_CAL_DBM");
+    const std::string calibration = parser.IsSet(calDbm) ? parser.Value(calDbm) : pEnvironment != nullptr ? pEnvironment : "";
+    if (!calibration.empty()) {
+        double value = 0;
+        if (auto failure = ParseNumber(calibration, -60, 30, "cal-dbm", value))
+            return failure;
+        output.calDbm = value;
+    }
+    if (parser.IsSet(limits)) {
+        auto read = ReadLimits(parser.Value(limits), output.calDbm.has_value());
+        if (auto* pFailure = std::get_if<Failure>(&read))
+            return *pFailure;
+        output.limits = std::get<LineLimits>(std::move(read));
+    }
+    return std::nullopt;
+}
 
 int Decode(const Arguments& arguments)
 {
-    CommandLine line("decode FILE", Tr("Finds every frame in a recording and checks it by every rule of the frame.\n\nExample: corvane-cli decode line.wav --json"));
+    CommandLine line("decode FILE", Tr("Finds every frame in a recording, checks it by every rule of the frame, and measures how its signal was sent.\n\nExample: corvane-cli decode line.wav --limits docs/limits-example.json"));
     const ToneOptionSet tones;
     const Option channel{"channel", Tr("The channel to read, from 1 (default 1)."), "N"};
     const Option json{"json", Tr("Print one JSON object a frame.")};
-    const Option capture{"capture", Tr("Seconds to record from the default input, 1 to 600."), "SECONDS"};
+    Option capture{"capture", Tr("Seconds to record from the default input, 1 to 600; none or 0 to watch it until Ctrl-C."), "SECONDS"};
+    capture.bValueOptional = true;
     const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
     const Option device = DeviceOption();
-    const Option plot{"plot", Tr("Also draw the first frame found, its cells, bytes, fields and faults, into FILE.png or FILE.svg."), "FILE"};
-    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot});
+    const Option plot{"plot", Tr("Also draw the first frame found, its cells, bytes, fields, faults and measurements, into FILE.png or FILE.svg."), "FILE"};
+    const Option csv{"csv", Tr("Also append one row a frame, with its measurements, to this CSV file."), "FILE"};
+    const Option limits{"limits", Tr("Check each measurement against the [min, max] this JSON file gives it; one outside is a fault."), "FILE"};
+    const Option calDbm{"cal-dbm", Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."), "DBM"};
+    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot, csv, limits, calDbm});
     line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 1, parser))
@@ -55,18 +87,25 @@ int Decode(const Arguments& arguments)
     FskTones fsk;
     if (auto failure = tones.Read(parser, fsk))
         return Finish(failure);
+    DecodeOutput output;
+    if (auto failure = ReadOutput(parser, json, plot, csv, limits, calDbm, output))
+        return Finish(failure);
     if (parser.IsSet(capture)) {
-        double seconds = 0;
+        double seconds = std::numeric_limits<double>::infinity();
         if (positional.size() != 0)
             return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
-        if (auto failure = ParseNumber(parser.Value(capture), 1, 600, "capture", seconds))
-            return Finish(failure);
+        if (!parser.Value(capture).empty() && parser.Value(capture) != "0") {
+            if (auto failure = ParseNumber(parser.Value(capture), 1, 600, "capture", seconds))
+                return Finish(failure);
+        }
         std::string deviceName;
         if (auto failure = ReadDevice(parser, device, deviceName))
             return Finish(failure);
-        // Decoded as it is recorded: memory stays bounded for the longest recording too.
-        return DecodeSource(*CaptureSource(seconds, kCaptureRate, deviceName), Tr("the recording"), fsk, parser.IsSet(json),
-                            parser.Value(plot));
+        output.holdSeconds = kLiveHoldSeconds;
+        output.bClockTimes = true;
+        EndCaptureOnInterrupt();
+        // Decoded as it is recorded: memory stays bounded however long the recording.
+        return DecodeSource(*CaptureSource(seconds, kCaptureRate, deviceName), Tr("the recording"), fsk, output);
     }
     if (positional.size() != 1)
         return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
@@ -88,8 +127,7 @@ int Decode(const Arguments& arguments)
     auto source = OpenSampleSource(positional[0], static_cast<int>(nChannel), raw);
     if (auto* pFailure = std::get_if<Failure>(&source))
         return Finish(*pFailure);
-    return DecodeSource(*std::get<std::unique_ptr<SampleSource>>(source), positional[0], fsk, parser.IsSet(json),
-                        parser.Value(plot));
+    return DecodeSource(*std::get<std::unique_ptr<SampleSource>>(source), positional[0], fsk, output);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include "decode_input.h"
 #include "frame_report.h"
+#include "line_report.h"
 #include "receive/frame_reader.h"
+#include "receive/line_meter.h"
 #include "signal_request.h"
 
 #include <algorithm>
@@ -78,7 +80,10 @@ int Loopback(const Arguments& arguments)
         return Finish(failure);
 
     const Recording recording = FromSamples(samples, signal.rate);
-    const std::vector<DecodedFrame> frames = FindFrames(Demodulate(recording, {}));
+    const std::vector<MeasuredFrame> measured = MeasureFrames(recording, {});
+    std::vector<DecodedFrame> frames;
+    for (const MeasuredFrame& frame : measured)
+        frames.push_back(frame.frame);
     const bool bPass = CarriesFrame(frames, signal.frame);
     // Level and tones over the part of the recording that holds the signal.
     float peak = 0;
@@ -92,8 +97,8 @@ int Loopback(const Arguments& arguments)
     PrintOut((bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
              Format(Tr("level %1 dBFS, mark %2 Hz, space %3 Hz"), {Fixed(levelDb, 1), Fixed(markHz, 0), Fixed(spaceHz, 0)}) +
              "\n");
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        PrintOut(FrameText(static_cast<int>(i) + 1, frames[i]));
+    for (std::size_t i = 0; i < measured.size(); ++i)
+        PrintOut(FrameText(static_cast<int>(i) + 1, measured[i].frame) + MeasuresText(measured[i].measures, std::nullopt));
     if (!bPass)
         PrintError(Tr("the frame sent was not received whole"));
     return bPass ? 0 : kExitFailed;

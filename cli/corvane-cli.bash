@@ -68,6 +68,10 @@ _corvane_cli()
             _filedir '@(png|svg)'
             return
             ;;
+        --limits)
+            _filedir json
+            return
+            ;;
         --json)
             # A file for sweep; elsewhere a switch, after which anything may come.
             if [[ $command == sweep ]]; then
@@ -104,7 +108,7 @@ _corvane_cli()
         devices) options="" ;;
         sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver --loopback --volume --device" ;;
         batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
-        decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format --plot" ;;
+        decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format --plot --csv --limits --cal-dbm" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;
     esac
 

@@ -6,13 +6,20 @@
 #include "audio/capture.h"
 #include "frame_report.h"
 #include "receive/frame_reader.h"
+#include "receive/line_meter.h"
 
 #include <thread>
 
 #include <magic.h>
 #include <sndfile.h>
 
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <span>
 
 namespace corvane::cli {
@@ -138,6 +145,13 @@ private:
 };
 
 // The default input, recorded and taken block by block.
+std::atomic<bool> g_bInterrupted = false;
+
+void OnInterrupt(int)
+{
+    g_bInterrupted = true;
+}
+
 class CapturedSource : public SampleSource {
 public:
     CapturedSource(double seconds, int rate, const std::string& device) : m_stream(seconds, rate, device), m_nRate(rate)
@@ -147,7 +161,7 @@ public:
     bool Next(std::vector<float>& samples) override
     {
         samples.clear();
-        if (!m_stream.Next(m_block))
+        if (g_bInterrupted || !m_stream.Next(m_block))
             return false;
         for (const std::int16_t sample : m_block)
             samples.push_back(static_cast<float>(sample) / 32768.0f);
@@ -185,6 +199,14 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::
 }
 
 }  // namespace
+
+void EndCaptureOnInterrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
 
 std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device)
 {
@@ -235,26 +257,67 @@ std::optional<Failure> PlayAndRecord(SignalPlayer& player, const stress::StressS
     return std::nullopt;
 }
 
-int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, bool bJson,
-                 const std::string& plotPath)
+namespace {
+
+// seconds after startedAt, by the clock, in ISO 8601 to the millisecond (UTC).
+std::string ClockTime(std::chrono::system_clock::time_point startedAt, double seconds)
+{
+    const auto at = startedAt + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                    std::chrono::duration<double>(seconds));
+    const std::time_t whole = std::chrono::system_clock::to_time_t(at);
+    const auto milliseconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::system_clock::from_time_t(whole)).count();
+    std::tm parts{};
+    gmtime_r(&whole, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+    char fraction[8];
+    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(std::clamp<long long>(milliseconds, 0, 999)));
+    return std::string(text) + fraction;
+}
+
+}  // namespace
+
+int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, const DecodeOutput& output)
 {
     Demodulator demodulator(source.Rate(), tones);
     FrameFinder finder;
-    FrameReporter reporter(bJson);
+    LineMeter meter(source.Rate(), tones, output.holdSeconds);
+    FrameReporter reporter(output.bJson, output.calDbm);
+    if (!output.csvPath.empty()) {
+        if (auto failure = reporter.AppendCsv(output.csvPath))
+            return Finish(failure);
+    }
     Envelope envelope;
-    std::optional<DecodedFrame> first;
-    const auto report = [&](const std::vector<DecodedFrame>& frames) {
-        if (!plotPath.empty() && !first && !frames.empty())
+    std::optional<ReportedFrame> first;
+    std::optional<std::chrono::system_clock::time_point> startedAt;
+    std::optional<Failure> written;
+    const auto report = [&](std::vector<MeasuredFrame> measured) {
+        std::vector<ReportedFrame> frames;
+        for (MeasuredFrame& frame : measured) {
+            ReportedFrame reported{std::move(frame.frame), frame.measures,
+                                   OutsideLimits(frame.measures, output.calDbm, output.limits), {}};
+            if (startedAt)
+                reported.startTime = ClockTime(*startedAt, reported.measures.startSeconds);
+            frames.push_back(std::move(reported));
+        }
+        if (!output.plotPath.empty() && !first && !frames.empty())
             first = frames.front();
-        reporter.Report(frames);
+        if (auto failure = reporter.Report(frames); failure && !written)
+            written = failure;
     };
     std::vector<float> samples;
     bool bAnySample = false;
-    while (source.Next(samples)) {
+    while (source.Next(samples) && !written) {
+        if (output.bClockTimes && !startedAt)  // the block's first sample was recorded its length ago
+            startedAt = std::chrono::system_clock::now() -
+                        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                            std::chrono::duration<double>(static_cast<double>(samples.size()) / source.Rate()));
         bAnySample = true;
-        if (!plotPath.empty())
+        if (!output.plotPath.empty())
             envelope.Take(samples, source.Rate());
-        report(finder.Feed(demodulator.Feed(samples)));
+        meter.Feed(samples);
+        report(meter.Take(finder.Feed(demodulator.Feed(samples))));
     }
     if (auto problem = source.Problem(); problem && !bAnySample)
         return Finish(problem);
@@ -262,8 +325,9 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
         const std::optional<std::string> note = source.Note();
         return Finish(note ? Failure{kExitUsage, *note} : WaveFailure(WaveProblem::NoData, name));
     }
-    report(finder.Feed(demodulator.Finish()));
-    report(finder.Finish());
+    report(meter.Take(finder.Feed(demodulator.Finish())));
+    report(meter.Take(finder.Finish()));
+    report(meter.Finish());
     const int status = reporter.Finish();
     if (const std::optional<std::string> note = source.Note())
         PrintError(*note);
@@ -272,9 +336,11 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
                              "those not numbers as silence."),
                           {name, std::to_string(replaced)}));
     if (first) {
-        if (auto drawn = DrawFramePicture(1, *first, envelope, tones.baud, plotPath))
+        if (auto drawn = DrawFramePicture(1, *first, envelope, tones.baud, output.plotPath, output.calDbm, output.limits))
             return Finish(drawn);
     }
+    if (written)
+        return Finish(written);
     // What was received is reported; a recording cut short still fails the command.
     if (auto problem = source.Problem())
         return Finish(problem);

@@ -20,6 +20,7 @@ constexpr double kLow = 195;   // and for a space
 constexpr double kBytesY = 215;
 constexpr double kFieldsY = 245;
 constexpr double kFaultsY = 300;
+constexpr std::size_t kMeasureColumns = 4;
 constexpr Colour kInk{0, 0, 0};
 constexpr Colour kFaint{0.55, 0.55, 0.55};
 constexpr Colour kEnvelope{0.12, 0.47, 0.71};
@@ -79,15 +80,26 @@ void Envelope::Take(const std::vector<float>& samples, int rate)
     }
 }
 
-std::optional<Failure> DrawFramePicture(int index, const DecodedFrame& frame, const Envelope& envelope, double baud,
-                                        const std::string& path)
+std::optional<Failure> DrawFramePicture(int index, const ReportedFrame& reported, const Envelope& envelope, double baud,
+                                        const std::string& path, const std::optional<double>& calDbm,
+                                        const LineLimits& limits)
 {
+    const DecodedFrame& frame = reported.frame;
+    std::vector<std::pair<std::string, bool>> measured;  // each measurement in words, and whether outside its limits
+    for (const MeasureField& field : MeasureFields()) {
+        const std::optional<double> value = MeasureValue(field, reported.measures, calDbm);
+        if (value && (!field.bNeedsCalibration || calDbm))
+            measured.emplace_back(Tr(field.label) + " " + ValueText(field, *value),
+                                  OutsideText(field, reported.measures, calDbm, limits).has_value());
+    }
     const std::size_t nBytes = frame.bytes.size();
     const double cell = 1 / baud;
     const double start = frame.seconds - 4 * cell;
     const double end = (nBytes > 0 ? frame.byteSeconds.back() : frame.seconds) + 14 * cell;
     const double width = std::max(800.0, 2 * kMargin + (end - start) / cell * kCellWidth);
-    const double height = kFaultsY + 20 * static_cast<double>(frame.faults.size()) + 20;
+    const double measuresY = kFaultsY + 20 * static_cast<double>(frame.faults.size()) + 10;
+    const double rows = static_cast<double>((measured.size() + kMeasureColumns - 1) / kMeasureColumns);
+    const double height = measuresY + 18 * rows + 20;
     const std::unique_ptr<Canvas> canvas = MakeCanvas(path, width, height);
     if (!canvas)
         return Failure{kExitUsage, Format(Tr("A plot is a .png or an .svg file, not %1."), {path})};
@@ -140,6 +152,12 @@ std::optional<Failure> DrawFramePicture(int index, const DecodedFrame& frame, co
     for (std::size_t i = 0; i < frame.faults.size(); ++i)
         canvas->Text(Format(Tr("fault: %1"), {FaultText(frame.faults[i])}), kMargin,
                      kFaultsY + 20 * static_cast<double>(i), 0, 12, false, kRed);
+    // The signal's measurements under it, in columns.
+    const double column = (std::min(width, 1000.0) - 2 * kMargin) / static_cast<double>(kMeasureColumns);
+    for (std::size_t i = 0; i < measured.size(); ++i)
+        canvas->Text(measured[i].first, kMargin + column * static_cast<double>(i % kMeasureColumns),
+                     measuresY + 18 * static_cast<double>(i / kMeasureColumns), 0, 11, false,
+                     measured[i].second ? kRed : kInk);
     return WriteCanvas(*canvas, path);
 }
 

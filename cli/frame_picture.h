@@ -4,6 +4,8 @@
 #pragma once
 
 #include "cli_common.h"
+#include "frame_report.h"
+#include "line_report.h"
 #include "receive/frame_reader.h"
 
 #include <string>
@@ -27,9 +29,11 @@ private:
     long long m_n = 0;  // samples taken
 };
 
-// Draws frame (the index-th found) over envelope, its cells baud a second, into path (.png or .svg)
-// by the safe save.
-std::optional<Failure> DrawFramePicture(int index, const DecodedFrame& frame, const Envelope& envelope, double baud,
-                                        const std::string& path);
+// Draws the index-th frame found over envelope, its cells baud a second, into path (.png or .svg)
+// by the safe save, with its signal's measurements (in dBm too with calDbm), those outside limits
+// in red.
+std::optional<Failure> DrawFramePicture(int index, const ReportedFrame& reported, const Envelope& envelope, double baud,
+                                        const std::string& path, const std::optional<double>& calDbm,
+                                        const LineLimits& limits);
 
 }  // namespace corvane::cli

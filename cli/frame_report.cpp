@@ -2,6 +2,7 @@
 #include "frame_report.h"
 
 #include "cli_common.h"
+#include "line_report.h"
 #include "named_parameters.h"
 #include "signal/frame.h"
 
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 
 namespace corvane::cli {
@@ -45,6 +47,15 @@ std::string ReasonMeaning(const std::string& text)
     return pLetter != nullptr && *pLetter != '\0' ? Tr(kMeanings[pLetter - kReasonLetters]) : std::string();
 }
 
+// The bytes as hexadecimal pairs, as the frame is written everywhere.
+std::string HexBytes(const std::vector<std::uint8_t>& bytes)
+{
+    SignalFrame frame;
+    frame.bSendCnt = static_cast<std::uint8_t>(std::min<std::size_t>(bytes.size(), 255));
+    std::copy_n(bytes.begin(), frame.bSendCnt, frame.data.begin());
+    return HexFrameText(frame);
+}
+
 nlohmann::json FrameJson(int index, const DecodedFrame& frame)
 {
     nlohmann::json parameters = nlohmann::json::array();
@@ -57,14 +68,11 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
     nlohmann::json faults = nlohmann::json::array();
     for (const FrameFault& fault : frame.faults)
         faults.push_back(FaultText(fault));
-    SignalFrame bytes;
-    bytes.bSendCnt = static_cast<std::uint8_t>(std::min<std::size_t>(frame.bytes.size(), 255));
-    std::copy_n(frame.bytes.begin(), bytes.bSendCnt, bytes.data.begin());
     nlohmann::json json{{"version", Version()},
                      {"frame", index},
                      {"seconds", frame.seconds},
                      {"markRun", frame.markRun},
-                     {"bytes", Trimmed(HexFrameText(bytes))},
+                     {"bytes", Trimmed(HexBytes(frame.bytes))},
                      {"parameters", parameters},
                      {"faults", faults},
                      {"valid", frame.IsValid()}};
@@ -74,6 +82,73 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
         json["checkReceived"] = Hex(*frame.checkReceived, 4);
     if (frame.checkComputed)
         json["checkComputed"] = Hex(*frame.checkComputed, 4);
+    return json;
+}
+
+// A CSV field, quoted where it holds a comma, a quote or a line end.
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char ch : text)
+        quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+    return quoted + "\"";
+}
+
+std::string Joined(const std::vector<std::string>& texts)
+{
+    std::string joined;
+    for (const std::string& text : texts)
+        joined += (joined.empty() ? "" : "; ") + text;
+    return joined;
+}
+
+std::string CsvHeader()
+{
+    std::string header = "frame,startSeconds,startTime,valid,bytes";
+    for (const MeasureField& field : MeasureFields()) {
+        if (std::string_view(field.name) != "startSeconds")
+            header += std::string(",") + field.name;
+    }
+    return header + ",faults,outsideLimits\n";
+}
+
+std::string CsvRow(int index, const ReportedFrame& reported, const std::optional<double>& calDbm)
+{
+    const DecodedFrame& frame = reported.frame;
+    std::string row = Number(index) + "," + Fixed(Rounded(reported.measures.startSeconds, 4), 4) + "," +
+                      CsvField(reported.startTime) + "," + (frame.IsValid() ? "true" : "false") + "," +
+                      CsvField(Trimmed(HexBytes(frame.bytes)));
+    for (const MeasureField& field : MeasureFields()) {
+        if (std::string_view(field.name) == "startSeconds")
+            continue;
+        const std::optional<double> value = MeasureValue(field, reported.measures, calDbm);
+        row += "," + (value ? Fixed(Rounded(*value, field.digits), field.digits) : std::string());
+    }
+    std::vector<std::string> faults;
+    for (const FrameFault& fault : frame.faults)
+        faults.push_back(FaultText(fault));
+    return row + "," + CsvField(Joined(faults)) + "," + CsvField(Joined(reported.outside)) + "\n";
+}
+
+nlohmann::json ReportedJson(int index, const ReportedFrame& reported, const std::optional<double>& calDbm)
+{
+    nlohmann::json json = FrameJson(index, reported.frame);
+    for (const MeasureField& field : MeasureFields()) {
+        if (field.bNeedsCalibration && !calDbm)
+            continue;
+        const std::optional<double> value = MeasureValue(field, reported.measures, calDbm);
+        if (!value)
+            json[field.name] = nullptr;
+        else if (field.digits == 0)
+            json[field.name] = std::llround(*value);
+        else
+            json[field.name] = Rounded(*value, field.digits);
+    }
+    if (!reported.startTime.empty())
+        json["startTime"] = reported.startTime;
+    json["outsideLimits"] = reported.outside;
     return json;
 }
 
@@ -129,16 +204,51 @@ std::string FrameText(int index, const DecodedFrame& frame)
     return text;
 }
 
-void FrameReporter::Report(const std::vector<DecodedFrame>& frames)
+FrameReporter::FrameReporter(bool bJson, std::optional<double> calDbm) : m_bJson(bJson), m_calDbm(calDbm) {}
+
+FrameReporter::~FrameReporter()
 {
-    for (const DecodedFrame& frame : frames) {
+    if (m_pCsv != nullptr)
+        std::fclose(m_pCsv);
+}
+
+std::optional<Failure> FrameReporter::AppendCsv(const std::string& path)
+{
+    m_pCsv = std::fopen(path.c_str(), "ab");
+    if (m_pCsv == nullptr)
+        return Failure{kExitFailed, Format(Tr("Cannot write %1: %2"), {path, std::strerror(errno)})};
+    m_csvPath = path;
+    std::fseek(m_pCsv, 0, SEEK_END);
+    if (std::ftell(m_pCsv) == 0 && (std::fputs(CsvHeader().c_str(), m_pCsv) == EOF || std::fflush(m_pCsv) != 0))
+        return Failure{kExitFailed, Format(Tr("Cannot write %1: %2"), {path, std::strerror(errno)})};
+    return std::nullopt;
+}
+
+std::optional<Failure> FrameReporter::Report(const std::vector<ReportedFrame>& frames)
+{
+    for (const ReportedFrame& reported : frames) {
         ++m_nFrames;
-        m_bAllValid = m_bAllValid && frame.IsValid();
-        PrintOut(m_bJson ? FrameJson(m_nFrames, frame).dump() + "\n" : FrameText(m_nFrames, frame));
+        m_bAllValid = m_bAllValid && reported.frame.IsValid() && reported.outside.empty();
+        if (m_bJson) {
+            PrintOut(ReportedJson(m_nFrames, reported, m_calDbm).dump() + "\n");
+        } else {
+            std::string text = FrameText(m_nFrames, reported.frame) + MeasuresText(reported.measures, m_calDbm);
+            if (!reported.startTime.empty())
+                text += "  " + Format(Tr("began at %1"), {reported.startTime}) + "\n";
+            for (const std::string& outside : reported.outside)
+                text += "  " + Format(Tr("outside the limits: %1"), {outside}) + "\n";
+            PrintOut(text);
+        }
+        if (m_pCsv != nullptr && std::fputs(CsvRow(m_nFrames, reported, m_calDbm).c_str(), m_pCsv) == EOF)
+            return Failure{kExitFailed, Format(Tr("Cannot write %1: %2"), {m_csvPath, std::strerror(errno)})};
     }
-    // A reader at the other end of a pipe sees each frame when it is found, not at the end.
-    if (!frames.empty())
+    // A reader at the other end of a pipe, or of the CSV file, sees each frame when it is found.
+    if (!frames.empty()) {
         std::fflush(stdout);
+        if (m_pCsv != nullptr && std::fflush(m_pCsv) != 0)
+            return Failure{kExitFailed, Format(Tr("Cannot write %1: %2"), {m_csvPath, std::strerror(errno)})};
+    }
+    return std::nullopt;
 }
 
 int FrameReporter::Finish() const

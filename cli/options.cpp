@@ -46,7 +46,9 @@ std::string Names(const Option& option)
 {
     std::string names = option.shortName != '\0' ? std::string("-") + option.shortName + ", " : std::string();
     names += "--" + option.name;
-    return option.valueName.empty() ? names : names + " <" + option.valueName + ">";
+    if (option.valueName.empty())
+        return names;
+    return option.bValueOptional ? names + " [<" + option.valueName + ">]" : names + " <" + option.valueName + ">";
 }
 
 }  // namespace
@@ -92,7 +94,19 @@ std::optional<std::string> CommandLine::Parse(const std::vector<std::string>& ar
     longOptions.push_back({nullptr, 0, nullptr, 0});
 
     std::vector<std::string> words{"corvane-cli"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        if (word == "--") {
+            words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+            break;
+        }
+        // An optional value left out: given as empty, so that getopt does not take what follows.
+        const bool bBare = std::any_of(m_options.begin(), m_options.end(), [&word](const Option& o) {
+            return o.bValueOptional && word == "--" + o.name;
+        });
+        const bool bNextIsValue = i + 1 < arguments.size() && !arguments[i + 1].starts_with("-");
+        words.push_back(bBare && !bNextIsValue ? word + "=" : word);
+    }
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());

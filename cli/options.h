@@ -25,6 +25,9 @@ struct Option {
     std::string help;
     std::string valueName;  // empty: a switch that takes no value
     char shortName;
+    // The value may be left out (then it reads as empty): it is taken after "=", or from the next
+    // argument when that is no option.
+    bool bValueOptional = false;
 };
 
 // What was given on the command line.

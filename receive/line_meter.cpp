@@ -159,4 +159,17 @@ std::vector<MeasuredFrame> LineMeter::Ready()
     return ready;
 }
 
+std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones)
+{
+    Demodulator demodulator(recording.rate, tones);
+    FrameFinder finder;
+    LineMeter meter(recording.rate, tones);
+    meter.Feed(recording.samples);
+    std::vector<MeasuredFrame> measured = meter.Take(finder.Feed(demodulator.Feed(recording.samples)));
+    for (std::vector<MeasuredFrame> more : {meter.Take(finder.Feed(demodulator.Finish())), meter.Take(finder.Finish()),
+                                            meter.Finish()})
+        measured.insert(measured.end(), more.begin(), more.end());
+    return measured;
+}
+
 }  // namespace corvane

@@ -66,4 +66,7 @@ private:
     std::deque<Pending> m_pending;
 };
 
+// Every frame in the whole of recording, with its signal measured.
+std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones);
+
 }  // namespace corvane
