@@ -80,12 +80,14 @@ CaptureStream::CaptureStream(double seconds, int rate, const std::string& device
     : m_recording(std::make_shared<Recording>()), m_bEndless(std::isinf(seconds))
 {
     if (!m_bEndless)
-        m_deadline = std::chrono::steady_clock::now() +
-                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
-                     kStallMargin;
+        m_deadline =
+            std::chrono::steady_clock::now() +
+            std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)) +
+            kStallMargin;
     snd_lib_error_set_handler(IgnoreAlsaError);
     m_recording->device = device;
-    const std::size_t wanted = m_bEndless ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(seconds * rate);
+    const std::size_t wanted =
+        m_bEndless ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(seconds * rate);
     // Never joined: a device stuck in a call must not hold the caller.
     std::thread(Record, m_recording, wanted, static_cast<unsigned>(rate), device).detach();
 }

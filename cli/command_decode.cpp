@@ -41,14 +41,16 @@ constexpr int kCaptureRate = 24000;
 constexpr double kLiveHoldSeconds = 2;
 
 // The options that say what decode gives besides the frames, read into output.
-std::optional<Failure> ReadOutput(const ParsedOptions& parser, const Option& json, const Option& plot, const Option& csv,
-                                  const Option& limits, const Option& calDbm, DecodeOutput& output)
+std::optional<Failure> ReadOutput(const ParsedOptions& parser, const Option& json, const Option& plot,
+                                  const Option& csv, const Option& limits, const Option& calDbm, DecodeOutput& output)
 {
     output.bJson = parser.IsSet(json);
     output.plotPath = parser.Value(plot);
     output.csvPath = parser.Value(csv);
     const char* const pEnvironment = std::getenv("CORVANE_CAL_DBM");
-    const std::string calibration = parser.IsSet(calDbm) ? parser.Value(calDbm) : pEnvironment != nullptr ? pEnvironment : "";
+    const std::string calibration = parser.IsSet(calDbm)      ? parser.Value(calDbm)
+                                    : pEnvironment != nullptr ? pEnvironment
+                                                              : "";
     if (!calibration.empty()) {
         double value = 0;
         if (auto failure = ParseNumber(calibration, -60, 30, "cal-dbm", value))
@@ -66,19 +68,31 @@ std::optional<Failure> ReadOutput(const ParsedOptions& parser, const Option& jso
 
 int Decode(const Arguments& arguments)
 {
-    CommandLine line("decode FILE", Tr("Finds every frame in a recording, checks it by every rule of the frame, and measures how its signal was sent.\n\nExample: corvane-cli decode line.wav --limits docs/limits-example.json"));
+    CommandLine line("decode FILE",
+                     Tr("Finds every frame in a recording, checks it by every rule of the frame, and measures how its "
+                        "signal was sent.\n\nExample: corvane-cli decode line.wav --limits docs/limits-example.json"));
     const ToneOptionSet tones;
     const Option channel{"channel", Tr("The channel to read, from 1 (default 1)."), "N"};
     const Option json{"json", Tr("Print one JSON object a frame.")};
-    Option capture{"capture", Tr("Seconds to record from the default input, 1 to 600; none or 0 to watch it until Ctrl-C."), "SECONDS"};
+    Option capture{"capture",
+                   Tr("Seconds to record from the default input, 1 to 600; none or 0 to watch it until Ctrl-C."),
+                   "SECONDS"};
     capture.bValueOptional = true;
     const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
     const Option device = DeviceOption();
-    const Option plot{"plot", Tr("Also draw the first frame found, its cells, bytes, fields, faults and measurements, into FILE.png or FILE.svg."), "FILE"};
+    const Option plot{"plot",
+                      Tr("Also draw the first frame found, its cells, bytes, fields, faults and measurements, into "
+                         "FILE.png or FILE.svg."),
+                      "FILE"};
     const Option csv{"csv", Tr("Also append one row a frame, with its measurements, to this CSV file."), "FILE"};
-    const Option limits{"limits", Tr("Check each measurement against the [min, max] this JSON file gives it; one outside is a fault."), "FILE"};
-    const Option calDbm{"cal-dbm", Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."), "DBM"};
-    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot, csv, limits, calDbm});
+    const Option limits{
+        "limits", Tr("Check each measurement against the [min, max] this JSON file gives it; one outside is a fault."),
+        "FILE"};
+    const Option calDbm{"cal-dbm",
+                        Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."),
+                        "DBM"};
+    line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot, csv, limits,
+              calDbm});
     line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 1, parser))

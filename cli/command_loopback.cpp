@@ -98,7 +98,8 @@ int Loopback(const Arguments& arguments)
              Format(Tr("level %1 dBFS, mark %2 Hz, space %3 Hz"), {Fixed(levelDb, 1), Fixed(markHz, 0), Fixed(spaceHz, 0)}) +
              "\n");
     for (std::size_t i = 0; i < measured.size(); ++i)
-        PrintOut(FrameText(static_cast<int>(i) + 1, measured[i].frame) + MeasuresText(measured[i].measures, std::nullopt));
+        PrintOut(FrameText(static_cast<int>(i) + 1, measured[i].frame) +
+                 MeasuresText(measured[i].measures, std::nullopt));
     if (!bPass)
         PrintError(Tr("the frame sent was not received whole"));
     return bPass ? 0 : kExitFailed;

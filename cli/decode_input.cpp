@@ -266,7 +266,8 @@ std::string ClockTime(std::chrono::system_clock::time_point startedAt, double se
                                     std::chrono::duration<double>(seconds));
     const std::time_t whole = std::chrono::system_clock::to_time_t(at);
     const auto milliseconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::system_clock::from_time_t(whole)).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::system_clock::from_time_t(whole))
+            .count();
     std::tm parts{};
     gmtime_r(&whole, &parts);
     char text[32];
@@ -295,8 +296,10 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
     const auto report = [&](std::vector<MeasuredFrame> measured) {
         std::vector<ReportedFrame> frames;
         for (MeasuredFrame& frame : measured) {
-            ReportedFrame reported{std::move(frame.frame), frame.measures,
-                                   OutsideLimits(frame.measures, output.calDbm, output.limits), {}};
+            ReportedFrame reported{std::move(frame.frame),
+                                   frame.measures,
+                                   OutsideLimits(frame.measures, output.calDbm, output.limits),
+                                   {}};
             if (startedAt)
                 reported.startTime = ClockTime(*startedAt, reported.measures.startSeconds);
             frames.push_back(std::move(reported));
@@ -317,7 +320,8 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
         if (!output.plotPath.empty())
             envelope.Take(samples, source.Rate());
         meter.Feed(samples);
-        report(meter.Take(finder.Feed(demodulator.Feed(samples))));
+        const std::vector<ReceivedBit> bits = demodulator.Feed(samples);
+        report(meter.Take(bits, finder.Feed(bits)));
     }
     if (auto problem = source.Problem(); problem && !bAnySample)
         return Finish(problem);
@@ -325,8 +329,9 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
         const std::optional<std::string> note = source.Note();
         return Finish(note ? Failure{kExitUsage, *note} : WaveFailure(WaveProblem::NoData, name));
     }
-    report(meter.Take(finder.Feed(demodulator.Finish())));
-    report(meter.Take(finder.Finish()));
+    const std::vector<ReceivedBit> last = demodulator.Finish();
+    report(meter.Take(last, finder.Feed(last)));
+    report(meter.Take({}, finder.Finish()));
     report(meter.Finish());
     const int status = reporter.Finish();
     if (const std::optional<std::string> note = source.Note())
@@ -336,7 +341,8 @@ int DecodeSource(SampleSource& source, const std::string& name, const FskTones& 
                              "those not numbers as silence."),
                           {name, std::to_string(replaced)}));
     if (first) {
-        if (auto drawn = DrawFramePicture(1, *first, envelope, tones.baud, output.plotPath, output.calDbm, output.limits))
+        if (auto drawn =
+                DrawFramePicture(1, *first, envelope, tones.baud, output.plotPath, output.calDbm, output.limits))
             return Finish(drawn);
     }
     if (written)

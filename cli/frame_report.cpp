@@ -69,13 +69,13 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
     for (const FrameFault& fault : frame.faults)
         faults.push_back(FaultText(fault));
     nlohmann::json json{{"version", Version()},
-                     {"frame", index},
-                     {"seconds", frame.seconds},
-                     {"markRun", frame.markRun},
-                     {"bytes", Trimmed(HexBytes(frame.bytes))},
-                     {"parameters", parameters},
-                     {"faults", faults},
-                     {"valid", frame.IsValid()}};
+                        {"frame", index},
+                        {"seconds", frame.seconds},
+                        {"markRun", frame.markRun},
+                        {"bytes", Trimmed(HexBytes(frame.bytes))},
+                        {"parameters", parameters},
+                        {"faults", faults},
+                        {"valid", frame.IsValid()}};
     if (frame.messageType)
         json["messageType"] = *frame.messageType;
     if (frame.checkReceived)

@@ -38,7 +38,8 @@ std::optional<double> Whole(const std::optional<int>& value)
 
 const MeasureField& Field(std::string_view name)
 {
-    return *std::find_if(std::begin(kFields), std::end(kFields), [name](const MeasureField& field) { return field.name == name; });
+    return *std::find_if(std::begin(kFields), std::end(kFields),
+                         [name](const MeasureField& field) { return field.name == name; });
 }
 
 std::string Shown(const LineMeasures& measures, const std::optional<double>& calDbm, std::string_view name)
@@ -55,7 +56,8 @@ std::span<const MeasureField> MeasureFields()
     return kFields;
 }
 
-std::optional<double> MeasureValue(const MeasureField& field, const LineMeasures& m, const std::optional<double>& calDbm)
+std::optional<double> MeasureValue(const MeasureField& field, const LineMeasures& m,
+                                   const std::optional<double>& calDbm)
 {
     const std::string_view name = field.name;
     const auto dbm = [&calDbm](const std::optional<double>& dbfs) {
@@ -122,7 +124,8 @@ std::variant<LineLimits, Failure> ReadLimits(const std::string& path, bool bCali
         const auto* pField = std::find_if(std::begin(kFields), std::end(kFields),
                                           [&name](const MeasureField& field) { return field.name == name; });
         if (pField == std::end(kFields))
-            return Failure{kExitUsage, Format(Tr("The limits file %1 names \"%2\", which is no measurement."), {path, name})};
+            return Failure{kExitUsage,
+                           Format(Tr("The limits file %1 names \"%2\", which is no measurement."), {path, name})};
         const auto bound = [](const nlohmann::json& value) { return value.is_null() || value.is_number(); };
         if (!bounds.is_array() || bounds.size() != 2 || !bound(bounds[0]) || !bound(bounds[1]))
             return Failure{kExitUsage, Format(Tr("The limits file %1 gives \"%2\" no [min, max] (each a number or "
@@ -134,7 +137,8 @@ std::variant<LineLimits, Failure> ReadLimits(const std::string& path, bool bCali
         if (bounds[1].is_number())
             range.second = bounds[1].get<double>();
         if (range.first && range.second && *range.first > *range.second)
-            return Failure{kExitUsage, Format(Tr("The limits file %1 gives \"%2\" a min above its max."), {path, name})};
+            return Failure{kExitUsage,
+                           Format(Tr("The limits file %1 gives \"%2\" a min above its max."), {path, name})};
         if (pField->bNeedsCalibration && !bCalibrated)
             return Failure{kExitUsage, Format(Tr("The limits file %1 limits \"%2\", which needs --cal-dbm (or "
                                                  "CORVANE_CAL_DBM)."),
@@ -177,15 +181,19 @@ std::vector<std::string> OutsideLimits(const LineMeasures& measures, const std::
 std::string MeasuresText(const LineMeasures& m, const std::optional<double>& calDbm)
 {
     const auto shown = [&](std::string_view name) { return Shown(m, calDbm, name); };
-    std::string text = "  " + Format(Tr("tones: mark %1, space %2, %3"), {shown("markHz"), shown("spaceHz"), shown("baud")}) + "\n";
-    text += "  " + Format(Tr("levels: mark %1, space %2, twist %3, signal to noise %4"),
-                          {shown(calDbm ? "markDbm" : "markDbfs"), shown(calDbm ? "spaceDbm" : "spaceDbfs"),
-                           shown("twistDb"), shown("snrDb")}) +
+    std::string text =
+        "  " + Format(Tr("tones: mark %1, space %2, %3"), {shown("markHz"), shown("spaceHz"), shown("baud")}) + "\n";
+    text += "  " +
+            Format(Tr("levels: mark %1, space %2, twist %3, signal to noise %4"),
+                   {shown(calDbm ? "markDbm" : "markDbfs"), shown(calDbm ? "spaceDbm" : "spaceDbfs"), shown("twistDb"),
+                    shown("snrDb")}) +
             "\n";
-    text += "  " + Format(Tr("mark bits: %1 before, %2 after, %3 to %4 between characters"),
-                          {shown("leadMarkBits"), shown("trailMarkBits"), shown("stopBitsMin"), shown("stopBitsMax")}) +
+    text += "  " +
+            Format(Tr("mark bits: %1 before, %2 after, %3 to %4 between characters"),
+                   {shown("leadMarkBits"), shown("trailMarkBits"), shown("stopBitsMin"), shown("stopBitsMax")}) +
             "\n";
-    text += "  " + Format(Tr("silence: %1 before, %2 after"), {shown("silenceBeforeMs"), shown("silenceAfterMs")}) + "\n";
+    text +=
+        "  " + Format(Tr("silence: %1 before, %2 after"), {shown("silenceBeforeMs"), shown("silenceAfterMs")}) + "\n";
     return text;
 }
 

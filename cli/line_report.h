@@ -18,10 +18,10 @@ namespace corvane::cli {
 
 // One measurement as it is named in JSON, CSV and a limits file, and how it reads in words.
 struct MeasureField {
-    const char* name;      // "markHz"
-    const char* label;     // "mark", for Tr
-    const char* unit;      // "Hz"; empty for a count
-    int digits;            // decimals shown
+    const char* name;        // "markHz"
+    const char* label;       // "mark", for Tr
+    const char* unit;        // "Hz"; empty for a count
+    int digits;              // decimals shown
     bool bNeedsCalibration;  // dBm, which only a calibration gives
 };
 

@@ -21,18 +21,19 @@ struct CellLattice {
 struct ToneMeasures {
     std::optional<double> markHz;
     std::optional<double> spaceHz;
-    double markPower = 0;   // mean square over the middles of the mark cells, noise included
+    double markPower = 0;  // mean square over the middles of the mark cells, noise included
     double spacePower = 0;
     double markSamples = 0;  // how many samples those means took
     double spaceSamples = 0;
     double shift = 0;  // samples by which the cells were found to lie later than lattice says
 };
 
-// Each tone's frequency from the half periods that lie within one cell of it, timed between zero
+// Each tone's frequency, over the cells from the first until each tone has had 48, from the half
+// periods that lie within one cell of it, timed between zero
 // crossings (exact for a sine, and for a square that restarts its wave each cell), and its power
 // over the cells' middles. The receiver times the cells to a tenth of one or so, and a half
-// period timed across a change of tone is neither tone's: the lattice is first moved by up to
-// 0.3 cell to where fewest half periods lie between the tones. Tones are sought within 15 % of
+// period timed across a change of tone is neither tone's: for a phase-continuous wave the lattice
+// is first moved by up to 0.3 cell to where fewest half periods lie between the tones. Tones are sought within 15 % of
 // tones. With bPhaseContinuous (a wave that does not restart each cell), a filter on the line
 // lets each change of tone reach into the cells beside it, and the cells between two of their own
 // tone are taken alone where there are enough of them.

@@ -5,6 +5,7 @@
 #include "line_noise.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -19,6 +20,8 @@ constexpr double kQuietShare = 0.5;
 // stay below it, over the seconds before the signal.
 constexpr double kNoisePeaks = 5;
 constexpr double kQuietCheck = 0.01;
+// Cells of each mark run before and after the characters that the tones are measured over.
+constexpr int kRunCellsTaken = 16;
 // How many cells beyond the receiver's mark run the signal's start is sought.
 constexpr int kSearchCells = 20;
 // Marks before the first start bit whose level sets the quiet.
@@ -62,8 +65,9 @@ CellGrid FitGrid(const std::vector<double>& starts, double nominalCell)
     // Then every character, by least squares over all of them.
     for (int round = 0; round < 2; ++round) {
         for (std::size_t i = 1; i < starts.size(); ++i)
-            grid.cells[i] = grid.cells[i - 1] +
-                            std::max(kCharacterCells, static_cast<int>(std::lround((starts[i] - starts[i - 1]) / grid.cell)));
+            grid.cells[i] =
+                grid.cells[i - 1] +
+                std::max(kCharacterCells, static_cast<int>(std::lround((starts[i] - starts[i - 1]) / grid.cell)));
         double sx = 0, sy = 0, sxx = 0, sxy = 0;
         const auto n = static_cast<double>(starts.size());
         for (std::size_t i = 0; i < starts.size(); ++i) {
@@ -94,15 +98,16 @@ double MeanSquare(const HeldSamples& held, long long from, long long to)
 
 // The run of marks before the first start bit with the noise on it, or the one after the last
 // character, whichever is long enough.
-std::optional<RunNoise> MarkRunNoise(const HeldSamples& held, double begin, double end, double cell, double baud)
+std::optional<RunNoise> MarkRunNoise(const HeldSamples& held, double begin, double end, double cell, double baud,
+                                     double markHz)
 {
     const auto from = static_cast<long long>(std::ceil(begin + 2 * cell));
     const auto to = static_cast<long long>(std::floor(end - cell));
     if (from < held.first || to > held.End() || to <= from)
         return std::nullopt;
-    return WhiteNoisePower(held.samples.subspan(static_cast<std::size_t>(from - held.first),
-                                                static_cast<std::size_t>(to - from)),
-                           held.rate, baud);
+    return WhiteNoisePower(
+        held.samples.subspan(static_cast<std::size_t>(from - held.first), static_cast<std::size_t>(to - from)),
+        held.rate, baud, markHz);
 }
 
 }  // namespace
@@ -121,20 +126,47 @@ std::optional<long long> SignalEnd(const HeldSamples& held, long long from, long
     return std::nullopt;
 }
 
+namespace {
+
+// Whether block b of held may hold a sample at or above level (a NaN makes it seem to).
+bool MayBeLoud(const HeldSamples& held, std::size_t block, float level)
+{
+    return held.peaks[block] >= std::bit_cast<std::uint32_t>(level);
+}
+
+}  // namespace
+
 std::optional<long long> QuietEnd(const HeldSamples& held, long long from, double quietBelow)
 {
-    for (long long n = std::max(from, held.first); n < held.End(); ++n) {
-        if (std::abs(held.At(n)) >= quietBelow)
-            return n;
+    const auto level = static_cast<float>(quietBelow);
+    const auto size = static_cast<long long>(held.samples.size());
+    constexpr auto kBlock = static_cast<long long>(HeldSamples::kPeakBlock);
+    for (long long i = std::max<long long>(0, from - held.first); i < size; ++i) {
+        // Whole blocks the peaks say are quiet are passed at once.
+        if (i % kBlock == 0 && static_cast<std::size_t>(i / kBlock) < held.peaks.size() &&
+            !MayBeLoud(held, static_cast<std::size_t>(i / kBlock), level)) {
+            i += kBlock - 1;
+            continue;
+        }
+        if (std::abs(held.samples[static_cast<std::size_t>(i)]) >= level)
+            return held.first + i;
     }
     return std::nullopt;
 }
 
 std::optional<long long> QuietStart(const HeldSamples& held, long long to, double quietBelow)
 {
-    for (long long n = std::min(to, held.End()) - 1; n >= held.first; --n) {
-        if (std::abs(held.At(n)) >= quietBelow)
-            return n + 1;
+    const auto level = static_cast<float>(quietBelow);
+    constexpr auto kBlock = static_cast<long long>(HeldSamples::kPeakBlock);
+    for (long long i = std::clamp<long long>(to - held.first, 0, static_cast<long long>(held.samples.size())); i > 0;
+         --i) {
+        if (i % kBlock == 0 && static_cast<std::size_t>(i / kBlock) <= held.peaks.size() &&
+            !MayBeLoud(held, static_cast<std::size_t>(i / kBlock) - 1, level)) {
+            i -= kBlock - 1;
+            continue;
+        }
+        if (std::abs(held.samples[static_cast<std::size_t>(i - 1)]) >= level)
+            return held.first + i;
     }
     return std::nullopt;
 }
@@ -165,19 +197,18 @@ FrameExtent MeasureFrame(const HeldSamples& held, const DecodedFrame& frame, con
     measures.stopBitsMin = fewestBetween;
 
     // The quiet, from the marks just before the first start bit, if the noise leaves one.
-    const double markRms = std::sqrt(MeanSquare(held, std::lround(grid.first - kReferenceCells * cell),
-                                                std::lround(grid.first - cell)));
+    const double markRms =
+        std::sqrt(MeanSquare(held, std::lround(grid.first - kReferenceCells * cell), std::lround(grid.first - cell)));
     const double leadEnd = grid.first;
     const double lastDataEnd = grid.Start(nCharacters - 1) + (kCharacterCells - 1) * cell;
-    std::optional<RunNoise> noise =
-        MarkRunNoise(held, leadEnd - std::max(frame.markRun - 1, 0) * cell, leadEnd, cell, rate / cell);
     extent.quietSamples = static_cast<int>(std::ceil(1.25 * rate / std::min(tones.markHz, tones.spaceHz))) + 1;
     if (markRms > 0) {
         extent.quietBelow = kQuietShare * markRms;
         // Back from the first start bit to a quiet, a little further than the receiver's mark run: the
         // signal's start, or the bound it cannot begin before.
         const long long bound = std::max(lowest, held.first);
-        const long long bottom = std::max<long long>(bound, std::lround(leadEnd - (frame.markRun + kSearchCells) * cell));
+        const long long bottom =
+            std::max<long long>(bound, std::lround(leadEnd - (frame.markRun + kSearchCells) * cell));
         long long lastLoud = std::lround(leadEnd);
         bool bFound = false;
         for (long long n = lastLoud - 1; n >= bottom && !bFound; --n) {
@@ -202,36 +233,46 @@ FrameExtent MeasureFrame(const HeldSamples& held, const DecodedFrame& frame, con
         extent.offset = SignalEnd(held, *extent.trailFrom, highest, extent.quietBelow, extent.quietSamples);
         if (!extent.offset && bEndsByHighest)  // the signal ran on to highest, or fell quiet just before it
             extent.offset = std::max(*extent.trailFrom, QuietStart(held, highest, extent.quietBelow).value_or(highest));
+        if (!extent.offset)  // measured once its end has come
+            return extent;
     }
+    std::optional<RunNoise> noise =
+        MarkRunNoise(held, leadEnd - std::max(frame.markRun - 1, 0) * cell, leadEnd, cell, rate / cell, tones.markHz);
 
     // Every cell whose tone is known, on one clock: the lead marks, the characters' cells, the
     // marks after them.
-    const int leadCells = extent.onset ? static_cast<int>(std::lround((leadEnd - static_cast<double>(*extent.onset)) / cell))
-                                       : frame.markRun;
-    const int after = extent.offset && extent.trailFrom
-                          ? static_cast<int>(std::lround(static_cast<double>(*extent.offset - *extent.trailFrom) / cell))
-                          : 1;
-    CellLattice lattice{leadEnd, cell, -leadCells, std::vector<bool>(static_cast<std::size_t>(leadCells), true)};
+    const int leadCells = extent.onset
+                              ? static_cast<int>(std::lround((leadEnd - static_cast<double>(*extent.onset)) / cell))
+                              : frame.markRun;
+    const int after =
+        extent.offset && extent.trailFrom
+            ? static_cast<int>(std::lround(static_cast<double>(*extent.offset - *extent.trailFrom) / cell))
+            : 1;
+    // Of long mark runs, the cells nearest the characters: more would tell the tones no better.
+    const int leadTaken = std::min(leadCells, kRunCellsTaken);
+    CellLattice lattice{leadEnd, cell, -leadTaken, std::vector<bool>(static_cast<std::size_t>(leadTaken), true)};
     for (std::size_t i = 0; i < nCharacters; ++i) {
         lattice.marks.push_back(false);
         for (int bit = 0; bit < 8; ++bit)
             lattice.marks.push_back(((frame.bytes[i] >> bit) & 1u) != 0);
-        const int marks = i + 1 < nCharacters ? grid.cells[i + 1] - grid.cells[i] - (kCharacterCells - 1) : after;
+        const int marks = i + 1 < nCharacters ? grid.cells[i + 1] - grid.cells[i] - (kCharacterCells - 1)
+                                              : std::min(after, kRunCellsTaken);
         lattice.marks.insert(lattice.marks.end(), static_cast<std::size_t>(std::max(marks, 0)), true);
     }
     const ToneMeasures tonesFound = MeasureTones(held, lattice, tones, !noise || !noise->bRepeatsEachCell);
     // The receiver's clock, corrected by the cells' own edges.
     measures.startSeconds = (leadEnd + tonesFound.shift) / rate;
-    measures.leadMarkBits = extent.onset ? static_cast<int>(std::lround(
-                                               (leadEnd + tonesFound.shift - static_cast<double>(*extent.onset)) / cell))
-                                         : frame.markRun;
+    measures.leadMarkBits =
+        extent.onset
+            ? static_cast<int>(std::lround((leadEnd + tonesFound.shift - static_cast<double>(*extent.onset)) / cell))
+            : frame.markRun;
     if (extent.offset && extent.trailFrom) {
         const double trailBegin = lastDataEnd + tonesFound.shift;
         const int trail = static_cast<int>(std::lround((static_cast<double>(*extent.offset) - trailBegin) / cell));
         measures.trailMarkBits = std::max(0, trail - fewestBetween.value_or(1));
         if (!noise)
-            noise = MarkRunNoise(held, trailBegin + fewestBetween.value_or(1) * cell, static_cast<double>(*extent.offset),
-                             cell, rate / cell);
+            noise = MarkRunNoise(held, trailBegin + fewestBetween.value_or(1) * cell,
+                                 static_cast<double>(*extent.offset), cell, rate / cell, tones.markHz);
     }
 
     const double noisePower = noise ? noise->whitePower : 0;
@@ -250,7 +291,8 @@ FrameExtent MeasureFrame(const HeldSamples& held, const DecodedFrame& frame, con
     const double samples = tonesFound.markSamples + tonesFound.spaceSamples;
     if (noise && samples > 0) {
         const double tonesPower =
-            (tonesFound.markPower * tonesFound.markSamples + tonesFound.spacePower * tonesFound.spaceSamples) / samples -
+            (tonesFound.markPower * tonesFound.markSamples + tonesFound.spacePower * tonesFound.spaceSamples) /
+                samples -
             noisePower;
         measures.snrDb = Decibels(std::max(tonesPower, 0.0)) - Decibels(TelephoneBandPower(noisePower, held.rate));
     }

@@ -5,6 +5,7 @@
 
 #include "frame_reader.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 
@@ -13,27 +14,42 @@ namespace corvane {
 // What one frame's signal measured. A field is empty where the recording cannot tell it: the
 // part it needs is not held, or the noise hides it.
 struct LineMeasures {
-    std::optional<double> markHz;     // each tone's frequency within its cells (half periods timed
-    std::optional<double> spaceHz;    // by zero crossings), Hz
-    std::optional<double> baud;       // the bit rate that the start bits keep, bits per second
-    std::optional<double> markDbfs;   // each tone's RMS level with the noise's power taken out, dB
-    std::optional<double> spaceDbfs;  // against a full-scale sine's (so a square reads 3.01 dB above its peak)
-    std::optional<double> twistDb;    // mark level minus space level
-    std::optional<double> snrDb;      // the tones' power against the noise's in 300 to 3400 Hz
+    // Each tone's frequency within its cells (half periods timed by zero crossings), Hz.
+    std::optional<double> markHz;
+    std::optional<double> spaceHz;
+    std::optional<double> baud;  // the bit rate that the start bits keep, bits per second
+    // Each tone's RMS level with the noise's power taken out, dB against a full-scale sine's (so a
+    // square reads 3.01 dB above its peak), and mark level minus space level.
+    std::optional<double> markDbfs;
+    std::optional<double> spaceDbfs;
+    std::optional<double> twistDb;
+    std::optional<double> snrDb;  // the tones' power against the noise's in 300 to 3400 Hz
     std::optional<int> leadMarkBits;  // marks from the signal's start to the first start bit
-    std::optional<int> trailMarkBits; // marks after the last character's stop bits, taken to be as many as the fewest between characters
-    std::optional<int> stopBitsMin;   // the fewest and most mark bits between two characters
+    // Marks after the last character's stop bits, taken to be as many as the fewest between
+    // characters.
+    std::optional<int> trailMarkBits;
+    std::optional<int> stopBitsMin;  // the fewest and most mark bits between two characters
     std::optional<int> stopBitsMax;
-    std::optional<double> silenceBeforeMs;  // quiet from the end of the sound before (or the recording's start) to the signal
-    std::optional<double> silenceAfterMs;   // quiet from the signal's end to the next sound (or the recording's end)
-    double startSeconds = 0;                // when the first start bit began, from the recording's start
+    // The quiet from the end of the sound before (or the recording's start) to the signal, and from
+    // the signal's end to the next sound (or the recording's end), ms.
+    std::optional<double> silenceBeforeMs;
+    std::optional<double> silenceAfterMs;
+    double startSeconds = 0;  // when the first start bit began, from the recording's start
 };
 
 // Samples of a recording held in memory: samples[0] is the recording's sample number first.
 struct HeldSamples {
-    std::span<const float> samples;  // full-scale fractions, each within [-1, 1]
+    static constexpr std::size_t kPeakBlock = 64;
+
+    // Full-scale fractions, each within [-1, 1] where a frame is measured; elsewhere (where only a
+    // quiet is sought) any value, a NaN reading as quiet.
+    std::span<const float> samples;
     long long first = 0;
     int rate = 8000;  // per second, 8000 to 96000
+    // Optionally, for each whole block of kPeakBlock samples from samples[0], the largest of their
+    // magnitudes' bit patterns (a NaN's above any number's): a quiet is then sought a block at a
+    // time. Empty: sought a sample at a time.
+    std::span<const std::uint32_t> peaks;
 
     long long End() const { return first + static_cast<long long>(samples.size()); }
     float At(long long n) const { return samples[static_cast<std::size_t>(n - first)]; }
@@ -54,8 +70,9 @@ struct FrameExtent {
 // the signal's start is sought back from the frame no further than lowest, and its end forward
 // no further than highest. When bEndsByHighest (the next frame begins there, or the recording
 // ends), the signal is taken to end by highest; else an end not yet followed by a quiet is left
-// unknown, and the measures that need it empty. The tones are the receiver's, around which the
-// tones are sought (within 15 %).
+// unknown, and only the edges are found (the measures then hold startSeconds alone, to be
+// measured again once the end has come). The tones are the receiver's, around which the tones
+// are sought (within 15 %).
 FrameExtent MeasureFrame(const HeldSamples& held, const DecodedFrame& frame, const FskTones& tones, long long lowest,
                          long long highest, bool bEndsByHighest);
 

@@ -2,7 +2,9 @@
 #include "line_meter.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace corvane {
 
@@ -14,31 +16,76 @@ constexpr double kHeldSeconds = 10;
 // The loudness held beyond it, for the quiet before a signal: a minute's silence and more.
 constexpr long long kBlocksHeld = 120000;
 constexpr int kBlocksPerSecond = 1000;
+// Before a frame's first start bit, its mark run, and these cells and seconds more, as far as a
+// frame's measurement reads back.
+constexpr int kReadableCells = 24;
+constexpr double kReadableSeconds = 0.02;
+// A character's cells: start bit, eight data bits, stop bit.
+constexpr int kCharacterCells = 10;
+// Start bits after a mark run remembered, for the frames still waiting for their ends.
+constexpr std::size_t kRunEndsKept = 64;
+// Cells after a sample by which the receiver has given the bit that begins there.
+constexpr long long kBitLagCells = 3;
+// Samples fed at a time to the meter and the receiver together.
+constexpr std::size_t kPiece = 4096;
+// A piece of samples as readers give them, beyond what is held.
+constexpr std::size_t kReservedPiece = 1 << 16;
 
 float Readable(float sample)
 {
     return std::isnan(sample) ? 0.0f : std::clamp(sample, -1.0f, 1.0f);
 }
 
+// The largest magnitude's bits in held from from to to.
+std::uint32_t Peak(const std::vector<float>& held, std::size_t from, std::size_t to)
+{
+    std::uint32_t largest = 0;
+    for (std::size_t i = from; i < to; ++i)
+        largest = std::max(largest, std::bit_cast<std::uint32_t>(held[i]) & 0x7FFFFFFFu);
+    return largest;
+}
+
 }  // namespace
 
 LineMeter::LineMeter(int rate, const FskTones& tones, double holdSeconds)
-    : m_rate(rate), m_tones(tones), m_holdSamples(holdSeconds * rate), m_blockSamples(std::max(1, rate / kBlocksPerSecond))
+    : m_rate(rate), m_tones(tones), m_holdSamples(holdSeconds * rate),
+      m_blockSamples(std::max(1, rate / kBlocksPerSecond))
 {
+    // What the samples held may grow to, at once: growing it would copy them again and again.
+    m_held.reserve(static_cast<std::size_t>(2 * kHeldSeconds * rate) + kReservedPiece);
 }
 
 HeldSamples LineMeter::Held() const
 {
-    return HeldSamples{m_held, m_first, m_rate};
+    return HeldSamples{m_held, m_first, m_rate, m_peaks};
 }
 
 void LineMeter::Feed(std::span<const float> samples)
 {
     const auto capacity = static_cast<std::size_t>(kHeldSeconds * m_rate);
-    for (const float raw : samples) {
-        const float sample = Readable(raw);
-        m_held.push_back(sample);
-        m_blockPeak = std::max(m_blockPeak, std::abs(sample));
+    // Each whole block's peak, found while its samples are still in the cache: a magnitude's bits
+    // order as the magnitude does, so an integer maximum (which runs in vectors) finds it.
+    constexpr std::size_t kBlock = HeldSamples::kPeakBlock;
+    m_held.insert(m_held.end(), samples.begin(), samples.end());
+    for (std::size_t end = (m_peaks.size() + 1) * kBlock; end <= m_held.size(); end += kBlock)
+        m_peaks.push_back(Peak(m_held, end - kBlock, end));
+    m_n += static_cast<long long>(samples.size());
+    if (m_held.size() <= 2 * capacity)
+        return;
+    // Whole blocks, so that the peaks keep their places.
+    const std::size_t dropped = (m_held.size() - capacity) / HeldSamples::kPeakBlock * HeldSamples::kPeakBlock;
+    // A frame whose signal has not ended within what is held is measured as far as it goes.
+    for (Pending& pending : m_pending) {
+        if (!pending.bEnded) {
+            // Its end unknown: what needs the end (the marks after it, the quiet after that) too.
+            Measure(pending, m_n, true);
+            pending.extent.measures.trailMarkBits.reset();
+            pending.bEnded = pending.bReady = true;
+        }
+    }
+    // What leaves is kept as each millisecond's loudest sample.
+    for (std::size_t i = 0; i < dropped; ++i) {
+        m_blockPeak = std::max(m_blockPeak, std::abs(m_held[i]));
         if (++m_inBlock == m_blockSamples) {
             m_blocks.push_back(m_blockPeak);
             if (static_cast<long long>(m_blocks.size()) > kBlocksHeld) {
@@ -49,23 +96,46 @@ void LineMeter::Feed(std::span<const float> samples)
             m_inBlock = 0;
         }
     }
-    m_n += static_cast<long long>(samples.size());
-    if (m_held.size() > 2 * capacity) {
-        const std::size_t dropped = m_held.size() - capacity;
-        // A frame whose signal has not ended within what is held is measured as far as it goes.
-        for (Pending& pending : m_pending) {
-            if (!pending.bEnded) {
-                Measure(pending, m_n, false);
-                pending.bEnded = pending.bReady = true;
-            }
-        }
-        m_held.erase(m_held.begin(), m_held.begin() + static_cast<std::ptrdiff_t>(dropped));
-        m_first += static_cast<long long>(dropped);
-    }
+    m_held.erase(m_held.begin(), m_held.begin() + static_cast<std::ptrdiff_t>(dropped));
+    m_peaks.erase(m_peaks.begin(), m_peaks.begin() + static_cast<std::ptrdiff_t>(dropped / HeldSamples::kPeakBlock));
+    m_first += static_cast<long long>(dropped);
+}
+
+std::optional<long long> LineMeter::RunEndAfter(long long sample) const
+{
+    const auto found = std::upper_bound(m_runEnds.begin(), m_runEnds.end(), sample);
+    return found == m_runEnds.end() ? std::nullopt : std::optional<long long>(*found);
 }
 
 void LineMeter::Measure(Pending& pending, long long highest, bool bEndsByHighest)
 {
+    // Samples beyond full scale or not numbers are made readable where a frame is measured, not as
+    // they come: the scans for a quiet read them as they are (a NaN below any level, as silence).
+    const double cell = m_rate / m_tones.baud;
+    const auto from = std::max(m_first, static_cast<long long>(pending.frame.seconds * m_rate -
+                                                               (pending.frame.markRun + kReadableCells) * cell -
+                                                               kReadableSeconds * m_rate));
+    constexpr std::size_t kBlock = HeldSamples::kPeakBlock;
+    const auto start = static_cast<std::size_t>(std::max(from, m_readableTo) - m_first);
+    // A block whose peak is beyond full scale (or not a number) is made readable; the tail after the
+    // last whole block is looked at sample by sample.
+    for (std::size_t block = start / kBlock; block * kBlock < m_held.size(); ++block) {
+        if (block < m_peaks.size() && m_peaks[block] <= std::bit_cast<std::uint32_t>(1.0f))
+            continue;
+        const auto first = m_held.begin() + static_cast<std::ptrdiff_t>(std::max(start, block * kBlock));
+        const auto last = m_held.begin() + static_cast<std::ptrdiff_t>(std::min(m_held.size(), (block + 1) * kBlock));
+        std::transform(first, last, first, Readable);
+        if (block < m_peaks.size())
+            m_peaks[block] = std::min(m_peaks[block], std::bit_cast<std::uint32_t>(1.0f));
+    }
+    m_readableTo = m_n;
+    // The marks after the frame end where the next start bit after a mark run begins, if one has.
+    const double lastStart = pending.frame.byteSeconds.empty() ? pending.frame.seconds : pending.frame.byteSeconds.back();
+    if (const std::optional<long long> runEnd = RunEndAfter(static_cast<long long>(lastStart * m_rate));
+        runEnd && *runEnd <= highest) {
+        highest = *runEnd;
+        bEndsByHighest = true;
+    }
     pending.extent = MeasureFrame(Held(), pending.frame, m_tones, pending.lowest, highest, bEndsByHighest);
     if (pending.extent.onset)
         pending.extent.measures.silenceBeforeMs = SilenceBefore(*pending.extent.onset, pending.extent.quietBelow);
@@ -73,13 +143,16 @@ void LineMeter::Measure(Pending& pending, long long highest, bool bEndsByHighest
 
 std::optional<double> LineMeter::SilenceBefore(long long onset, double quietBelow) const
 {
-    const auto milliseconds = [this, onset](long long from) { return 1000.0 * static_cast<double>(onset - from) / m_rate; };
+    const auto milliseconds = [this, onset](long long from) {
+        return 1000.0 * static_cast<double>(onset - from) / m_rate;
+    };
     if (const std::optional<long long> start = QuietStart(Held(), onset, quietBelow))
         return milliseconds(*start);
     if (m_first == 0)
         return milliseconds(0);
     // Beyond what is held whole, to the millisecond.
-    const long long lastBlock = std::min(m_first / m_blockSamples, m_firstBlock + static_cast<long long>(m_blocks.size()));
+    const long long lastBlock =
+        std::min(m_first / m_blockSamples, m_firstBlock + static_cast<long long>(m_blocks.size()));
     for (long long block = lastBlock - 1; block >= m_firstBlock; --block) {
         if (m_blocks[static_cast<std::size_t>(block - m_firstBlock)] >= quietBelow)
             return milliseconds((block + 1) * m_blockSamples);
@@ -87,23 +160,29 @@ std::optional<double> LineMeter::SilenceBefore(long long onset, double quietBelo
     return m_firstBlock == 0 ? std::optional<double>(milliseconds(0)) : std::nullopt;
 }
 
-std::vector<MeasuredFrame> LineMeter::Take(const std::vector<DecodedFrame>& frames)
+std::vector<MeasuredFrame> LineMeter::Take(std::span<const ReceivedBit> bits, const std::vector<DecodedFrame>& frames)
 {
-    for (const DecodedFrame& frame : frames) {
-        const auto start = static_cast<long long>(std::floor(frame.seconds * m_rate));
-        // A frame whose signal runs on into this one's ends where this one begins.
-        if (!m_pending.empty() && !m_pending.back().bEnded) {
-            Measure(m_pending.back(), start, true);
-            m_pending.back().bEnded = true;
-            if (m_pending.back().extent.offset)
-                m_pending.back().scanFrom = *m_pending.back().extent.offset;
+    for (const ReceivedBit& bit : bits) {
+        if (bit.bCarrierStart)
+            m_nMarksInRow = 0;
+        if (bit.bMark) {
+            m_nMarksInRow = std::min(m_nMarksInRow + 1, kCharacterCells);
+            continue;
         }
+        if (m_nMarksInRow >= kCharacterCells) {
+            m_runEnds.push_back(static_cast<long long>(std::floor(bit.seconds * m_rate)));
+            if (m_runEnds.size() > kRunEndsKept)
+                m_runEnds.pop_front();
+        }
+        m_nMarksInRow = 0;
+    }
+    for (const DecodedFrame& frame : frames) {
         Pending pending{frame, {}, m_lastBound, 0, false, false};
         Measure(pending, m_n, false);
         const FrameExtent& extent = pending.extent;
         pending.bEnded = extent.offset.has_value() || !extent.trailFrom;
         pending.scanFrom = extent.offset.value_or(extent.trailFrom.value_or(m_n));
-        m_lastBound = extent.trailFrom.value_or(start);
+        m_lastBound = extent.trailFrom.value_or(static_cast<long long>(std::floor(frame.seconds * m_rate)));
         m_pending.push_back(std::move(pending));
     }
     Advance(false);
@@ -124,7 +203,12 @@ void LineMeter::Advance(bool bLast)
             continue;
         FrameExtent& extent = pending.extent;
         if (!pending.bEnded) {
-            if (bLast || SignalEnd(held, pending.scanFrom, m_n, extent.quietBelow, extent.quietSamples)) {
+            // A quiet is taken for the end only once the receiver has had its cells: a start bit
+            // just before it would otherwise come too late to end the marks first.
+            const auto bitLag = static_cast<long long>(kBitLagCells * m_rate / m_tones.baud);
+            const std::optional<long long> end =
+                SignalEnd(held, pending.scanFrom, m_n, extent.quietBelow, extent.quietSamples);
+            if (bLast || (end && *end + bitLag <= m_n) || RunEndAfter(*extent.trailFrom)) {
                 Measure(pending, m_n, bLast);
                 pending.bEnded = true;
                 pending.scanFrom = extent.offset.value_or(m_n);
@@ -164,11 +248,22 @@ std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTo
     Demodulator demodulator(recording.rate, tones);
     FrameFinder finder;
     LineMeter meter(recording.rate, tones);
-    meter.Feed(recording.samples);
-    std::vector<MeasuredFrame> measured = meter.Take(finder.Feed(demodulator.Feed(recording.samples)));
-    for (std::vector<MeasuredFrame> more : {meter.Take(finder.Feed(demodulator.Finish())), meter.Take(finder.Finish()),
-                                            meter.Finish()})
+    std::vector<MeasuredFrame> measured;
+    const auto take = [&measured](std::vector<MeasuredFrame> more) {
         measured.insert(measured.end(), more.begin(), more.end());
+    };
+    // In pieces, each still in the cache when the receiver reads it after the meter.
+    const std::span<const float> samples(recording.samples);
+    for (std::size_t at = 0; at < samples.size(); at += kPiece) {
+        const std::span<const float> piece = samples.subspan(at, std::min(kPiece, samples.size() - at));
+        meter.Feed(piece);
+        const std::vector<ReceivedBit> bits = demodulator.Feed(piece);
+        take(meter.Take(bits, finder.Feed(bits)));
+    }
+    const std::vector<ReceivedBit> last = demodulator.Finish();
+    take(meter.Take(last, finder.Feed(last)));
+    take(meter.Take({}, finder.Finish()));
+    take(meter.Finish());
     return measured;
 }
 

@@ -4,6 +4,7 @@
 
 #include "line_measure.h"
 
+#include <cstdint>
 #include <deque>
 #include <limits>
 #include <span>
@@ -29,9 +30,10 @@ public:
 
     // Takes the recording's next samples (full-scale fractions, any number of them).
     void Feed(std::span<const float> samples);
-    // Takes frames the receiver found in the samples fed so far; returns the frames measured so
-    // far, in order.
-    std::vector<MeasuredFrame> Take(const std::vector<DecodedFrame>& frames);
+    // Takes the bits the receiver gave for the samples fed so far, and the frames found in them;
+    // returns the frames measured so far, in order. The marks after a frame end at the next start
+    // bit after a mark run (another frame's), or at the quiet after them, whichever comes first.
+    std::vector<MeasuredFrame> Take(std::span<const ReceivedBit> bits, const std::vector<DecodedFrame>& frames);
     // Ends the recording; returns every frame not given yet.
     std::vector<MeasuredFrame> Finish();
 
@@ -41,12 +43,13 @@ private:
         FrameExtent extent;
         long long lowest = 0;  // where the search for its start stops
         long long scanFrom = 0;
-        bool bEnded = false;   // its signal's end is found (or will never be)
+        bool bEnded = false;  // its signal's end is found (or will never be)
         bool bReady = false;
     };
 
     HeldSamples Held() const;
     void Measure(Pending& pending, long long highest, bool bEndsByHighest);
+    std::optional<long long> RunEndAfter(long long sample) const;
     std::optional<double> SilenceBefore(long long onset, double quietBelow) const;
     void Advance(bool bLast);
     std::vector<MeasuredFrame> Ready();
@@ -54,15 +57,20 @@ private:
     int m_rate;
     FskTones m_tones;
     double m_holdSamples;
-    std::vector<float> m_held;  // the recording from sample m_first on
+    std::vector<float> m_held;           // the recording from sample m_first on
+    std::vector<std::uint32_t> m_peaks;  // of each whole block of m_held (HeldSamples::peaks)
     long long m_first = 0;
-    long long m_n = 0;  // samples taken
+    long long m_n = 0;           // samples taken
+    long long m_readableTo = 0;  // samples before this are made readable where they needed it
     int m_blockSamples;
-    std::deque<float> m_blocks;  // each block's loudest sample, the first block's from sample m_firstBlock * m_blockSamples
+    std::deque<float>
+        m_blocks;  // each block's loudest sample, the first block's from sample m_firstBlock * m_blockSamples
     long long m_firstBlock = 0;
     float m_blockPeak = 0;
     int m_inBlock = 0;
     long long m_lastBound = 0;  // where the last frame's characters ended
+    int m_nMarksInRow = 0;      // mark bits since the last space bit, at most a character's
+    std::deque<long long> m_runEnds;  // where start bits after a mark run began, in order
     std::deque<Pending> m_pending;
 };
 

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(wave_reader raw_samples demodulator)
+[ ${#targets[@]} -gt 0 ] || targets=(wave_reader raw_samples demodulator line_meter)
 
 # libFuzzer comes with clang: with its compiler runtime on Debian 12, in libclang-rt-dev from 13 on.
 if ! command -v clang++ >/dev/null; then

@@ -47,7 +47,8 @@ struct LimitsCase {
 const LimitsCase kLimits[] = {
     {"inside", R"({"markHz": [1300, 1340], "spaceHz": [2150, 2200], "leadMarkBits": [80, 80]})", 0, "silence: "},
     {"above", R"({"markHz": [1280, 1320]})", 1, "outside the limits: mark 1333.3 Hz outside 1280 to 1320"},
-    {"below", R"({"snrDb": [20, null], "trailMarkBits": [41, null]})", 1, "outside the limits: trailing marks 40 below 41"},
+    {"below", R"({"snrDb": [20, null], "trailMarkBits": [41, null]})", 1,
+     "outside the limits: trailing marks 40 below 41"},
     {"max_only", R"({"silenceBeforeMs": [null, 150]})", 1, "silence before 200.0 ms above 150"},
     {"both_open", R"({"twistDb": [null, null]})", 0, "twist 0.00 dB"},
     {"edges_kept", R"({"baud": [1200, 1200], "stopBitsMin": [1, 1]})", 0, "1200.00 baud"},
@@ -107,8 +108,10 @@ TEST(Measures, JsonCarriesEveryMeasurementAndDbmWithACalibration)
     EXPECT_FALSE(frame.contains("markDbm"));
     EXPECT_TRUE(frame.at("outsideLimits").empty());
     for (const auto& [arguments, environment] :
-         {std::pair{std::vector<std::string>{"decode", path, "--json", "--cal-dbm", "-10"}, std::vector<std::string>{"LANG=C"}},
-          std::pair{std::vector<std::string>{"decode", path, "--json"}, std::vector<std::string>{"LANG=C", "CORVANE_CAL_DBM=-10"}}}) {
+         {std::pair{std::vector<std::string>{"decode", path, "--json", "--cal-dbm", "-10"},
+                    std::vector<std::string>{"LANG=C"}},
+          std::pair{std::vector<std::string>{"decode", path, "--json"},
+                    std::vector<std::string>{"LANG=C", "CORVANE_CAL_DBM=-10"}}}) {
         const auto calibrated = RunCli(arguments, environment);
         const nlohmann::json json = nlohmann::json::parse(Lines(calibrated.out).at(0));
         EXPECT_NEAR(json.at("markDbm").get<double>(), frame.at("markDbfs").get<double>() - 10, 0.011);
@@ -148,18 +151,17 @@ TEST(Monitor, EachFrameOnceInOrderInBoundedMemoryUntilCtrlC)
     }
     std::ofstream(dir.File("line.raw"), std::ios::binary) << line;
     std::ofstream(dir.File("asound.conf")) << "pcm.!default { type file slave.pcm { type null } format raw file "
-                                                "\"/dev/null\" infile \""
-                                             << dir.File("line.raw") << "\" }\n";
+                                              "\"/dev/null\" infile \""
+                                           << dir.File("line.raw") << "\" }\n";
     // Memory as the kernel counts it, read twice while the line is watched: the second hour of a
     // watch needs no more than the first.
-    const std::string script =
-        "\"$0\" decode --capture --csv \"$1\" & pid=$!; sleep 1.5; "
-        "first=$(awk '/^VmHWM/ { print $2 }' /proc/$pid/status); sleep 1.5; "
-        "second=$(awk '/^VmHWM/ { print $2 }' /proc/$pid/status); "
-        "kill -INT $pid; wait $pid; status=$?; echo \"memory $first $second\" >&2; exit $status";
-    const auto run = test::RunProgram("/bin/sh", {"-c", script, CORVANE_CLI, dir.File("line.csv")},
-                                      {"LANG=C", "ALSA_CONFIG_PATH=" + dir.File("asound.conf"),
-                                       "ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1"});
+    const std::string script = "\"$0\" decode --capture --csv \"$1\" & pid=$!; sleep 1.5; "
+                               "first=$(awk '/^VmHWM/ { print $2 }' /proc/$pid/status); sleep 1.5; "
+                               "second=$(awk '/^VmHWM/ { print $2 }' /proc/$pid/status); "
+                               "kill -INT $pid; wait $pid; status=$?; echo \"memory $first $second\" >&2; exit $status";
+    const auto run = test::RunProgram(
+        "/bin/sh", {"-c", script, CORVANE_CLI, dir.File("line.csv")},
+        {"LANG=C", "ALSA_CONFIG_PATH=" + dir.File("asound.conf"), "ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=1"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     std::vector<std::string> numbers;
     for (const std::string& text : Lines(run.out)) {

@@ -5,15 +5,11 @@
 #include "support/decoding.h"
 
 #include <cstdint>
-#include <cstring>
-#include <iterator>
 #include <vector>
 
 using namespace corvane;
 
 namespace {
-
-constexpr int kRates[] = {8000, 11025, 16000, 22050, 24000, 32000, 44100, 48000, 88200, 96000};
 
 bool Same(const test::Decoding& a, const test::Decoding& b)
 {
@@ -25,21 +21,10 @@ bool Same(const test::Decoding& a, const test::Decoding& b)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t size)
 {
     fuzz::FuzzInput input(pData, size);
-    const int rate = kRates[input.Byte() % std::size(kRates)];
-    const bool bFloat = input.Byte() & 1;  // else 16-bit samples, as a sound card gives
-    fuzz::PieceSizes pieces(input.Byte());
-    const std::span<const std::uint8_t> rest = input.Rest();
-    std::vector<float> samples;
-    if (bFloat) {
-        for (std::size_t at = 0; at + 3 < rest.size(); at += 4) {
-            float sample = 0;
-            std::memcpy(&sample, rest.data() + at, 4);
-            samples.push_back(sample);
-        }
-    } else {
-        for (std::size_t at = 0; at + 1 < rest.size(); at += 2)
-            samples.push_back(static_cast<float>(static_cast<std::int16_t>(rest[at] | rest[at + 1] << 8)) / 32768.0f);
-    }
+    const fuzz::FuzzRecording recording = fuzz::RecordingOf(input);
+    const int rate = recording.rate;
+    const std::vector<float>& samples = recording.samples;
+    fuzz::PieceSizes pieces(recording.pieceSeed);
     const test::Decoding whole = test::DecodeInPieces(rate, samples, [] { return SIZE_MAX; });
     if (!Same(whole, test::DecodeInPieces(rate, samples, [&] { return pieces.Next(); })))
         fuzz::Fail("pieces gave other bits or frames than the whole");

@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <span>
+#include <vector>
 
 namespace corvane::fuzz {
 
@@ -54,6 +57,36 @@ public:
 private:
     std::uint32_t m_state;
 };
+
+// A recording from an input: a rate from the receiver's range, 16-bit or float samples (infinities
+// and not-numbers among them), the seed of the pieces it is fed in, then the samples.
+struct FuzzRecording {
+    int rate = 8000;
+    std::uint8_t pieceSeed = 0;
+    std::vector<float> samples;
+};
+
+inline FuzzRecording RecordingOf(FuzzInput& input)
+{
+    static constexpr int kRates[] = {8000, 11025, 16000, 22050, 24000, 32000, 44100, 48000, 88200, 96000};
+    FuzzRecording recording;
+    recording.rate = kRates[input.Byte() % std::size(kRates)];
+    const bool bFloat = input.Byte() & 1;  // else 16-bit samples, as a sound card gives
+    recording.pieceSeed = input.Byte();
+    const std::span<const std::uint8_t> rest = input.Rest();
+    if (bFloat) {
+        for (std::size_t at = 0; at + 3 < rest.size(); at += 4) {
+            float sample = 0;
+            std::memcpy(&sample, rest.data() + at, 4);
+            recording.samples.push_back(sample);
+        }
+    } else {
+        for (std::size_t at = 0; at + 1 < rest.size(); at += 2)
+            recording.samples.push_back(static_cast<float>(static_cast<std::int16_t>(rest[at] | rest[at + 1] << 8)) /
+                                        32768.0f);
+    }
+    return recording;
+}
 
 // Ends the process as a crash does, so the fuzzer keeps the input.
 [[noreturn]] inline void Fail(const char* pszWhat)

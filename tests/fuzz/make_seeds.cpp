@@ -75,10 +75,12 @@ int main(int argc, char** argv)
     Write(out / "raw_samples" / "f32le", file);
 
     // Samples: the rate's place in the target's list, 16-bit or float, a seed, then the samples.
-    Write(out / "demodulator" / "dialog_24k", Bytes({4, 0, 1}, dialog.data(), dialog.size() * 2));
-    Write(out / "demodulator" / "sine_8k", Bytes({0, 0, 2}, sine.data(), sine.size() * 2));
-    Write(out / "demodulator" / "sine_8k_float", Bytes({0, 1, 3}, floats.data(), floats.size() * 4));
     const std::vector<std::int16_t> high = Samples(number, 48000, stress::Waveform::Sine);
-    Write(out / "demodulator" / "sine_48k", Bytes({7, 0, 4}, high.data(), high.size() * 2));
+    for (const char* target : {"demodulator", "line_meter"}) {
+        Write(out / target / "dialog_24k", Bytes({4, 0, 1}, dialog.data(), dialog.size() * 2));
+        Write(out / target / "sine_8k", Bytes({0, 0, 2}, sine.data(), sine.size() * 2));
+        Write(out / target / "sine_8k_float", Bytes({0, 1, 3}, floats.data(), floats.size() * 4));
+        Write(out / target / "sine_48k", Bytes({7, 0, 4}, high.data(), high.size() * 2));
+    }
     return 0;
 }
