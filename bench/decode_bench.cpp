@@ -8,7 +8,6 @@
 #include "receive/line_meter.h"
 #include "stress/stress_signal.h"
 
-#include <optional>
 #include <span>
 
 #include <cmath>  // before spandsp, whose telephony.h redefines lrint
@@ -37,34 +36,19 @@ std::vector<std::int16_t> TenFrames(int rate)
     return samples;
 }
 
-// The recording read as decode reads it, in pieces of 4096 samples: frames alone, or with each
-// frame's signal measured (tones, levels, noise, runs and silences).
-std::size_t DecodeInPieces(const Recording& recording, bool bMeasure)
+// The recording's frames, read as decode reads it, in pieces of 4096 samples (as MeasureFrames
+// feeds the receiver and the meter).
+std::size_t DecodeInPieces(const Recording& recording)
 {
     constexpr std::size_t kPiece = 4096;
     Demodulator demodulator(recording.rate, {});
     FrameFinder finder;
-    std::optional<LineMeter> meter;
-    if (bMeasure)
-        meter.emplace(recording.rate, FskTones{});
     std::size_t nFrames = 0;
-    const auto take = [&](const std::vector<ReceivedBit>& bits, const std::vector<DecodedFrame>& frames) {
-        nFrames += bMeasure ? meter->Take(bits, frames).size() : frames.size();
-    };
     const std::span<const float> samples(recording.samples);
-    for (std::size_t at = 0; at < samples.size(); at += kPiece) {
-        const std::span<const float> piece = samples.subspan(at, std::min(kPiece, samples.size() - at));
-        if (bMeasure)
-            meter->Feed(piece);
-        const std::vector<ReceivedBit> bits = demodulator.Feed(piece);
-        take(bits, finder.Feed(bits));
-    }
-    const std::vector<ReceivedBit> last = demodulator.Finish();
-    take(last, finder.Feed(last));
-    take({}, finder.Finish());
-    if (bMeasure)
-        nFrames += meter->Finish().size();
-    return nFrames;
+    for (std::size_t at = 0; at < samples.size(); at += kPiece)
+        nFrames += finder.Feed(demodulator.Feed(samples.subspan(at, std::min(kPiece, samples.size() - at)))).size();
+    nFrames += finder.Feed(demodulator.Finish()).size();
+    return nFrames + finder.Finish().size();
 }
 
 void BM_Decode(benchmark::State& state)
@@ -73,19 +57,20 @@ void BM_Decode(benchmark::State& state)
     const Recording recording = FromSamples(TenFrames(rate), rate);
     std::size_t nFrames = 0;
     for (auto _ : state)
-        nFrames = DecodeInPieces(recording, false);
+        nFrames = DecodeInPieces(recording);
     if (nFrames != kFrames)
         state.SkipWithError("not every frame was found");
 }
 BENCHMARK(BM_Decode)->Arg(48000)->Arg(8000)->Unit(benchmark::kMillisecond);
 
+// The same, with each frame's signal measured (tones, levels, noise, runs and silences).
 void BM_DecodeMeasured(benchmark::State& state)
 {
     const int rate = static_cast<int>(state.range(0));
     const Recording recording = FromSamples(TenFrames(rate), rate);
     std::size_t nFrames = 0;
     for (auto _ : state)
-        nFrames = DecodeInPieces(recording, true);
+        nFrames = MeasureFrames(recording, {}).size();
     if (nFrames != kFrames)
         state.SkipWithError("not every frame was measured");
 }

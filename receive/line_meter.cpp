@@ -26,8 +26,6 @@ constexpr int kCharacterCells = 10;
 constexpr std::size_t kRunEndsKept = 64;
 // Cells after a sample by which the receiver has given the bit that begins there.
 constexpr long long kBitLagCells = 3;
-// Samples fed at a time to the meter and the receiver together.
-constexpr std::size_t kPiece = 4096;
 // A piece of samples as readers give them, beyond what is held.
 constexpr std::size_t kReservedPiece = 1 << 16;
 
@@ -243,7 +241,7 @@ std::vector<MeasuredFrame> LineMeter::Ready()
     return ready;
 }
 
-std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones)
+std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones, std::size_t piece)
 {
     Demodulator demodulator(recording.rate, tones);
     FrameFinder finder;
@@ -252,12 +250,12 @@ std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTo
     const auto take = [&measured](std::vector<MeasuredFrame> more) {
         measured.insert(measured.end(), more.begin(), more.end());
     };
-    // In pieces, each still in the cache when the receiver reads it after the meter.
     const std::span<const float> samples(recording.samples);
-    for (std::size_t at = 0; at < samples.size(); at += kPiece) {
-        const std::span<const float> piece = samples.subspan(at, std::min(kPiece, samples.size() - at));
-        meter.Feed(piece);
-        const std::vector<ReceivedBit> bits = demodulator.Feed(piece);
+    piece = std::max<std::size_t>(piece, 1);
+    for (std::size_t at = 0; at < samples.size(); at += piece) {
+        const std::span<const float> part = samples.subspan(at, std::min(piece, samples.size() - at));
+        meter.Feed(part);
+        const std::vector<ReceivedBit> bits = demodulator.Feed(part);
         take(meter.Take(bits, finder.Feed(bits)));
     }
     const std::vector<ReceivedBit> last = demodulator.Finish();

@@ -74,7 +74,9 @@ private:
     std::deque<Pending> m_pending;
 };
 
-// Every frame in the whole of recording, with its signal measured.
-std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones);
+// Every frame in the whole of recording, with its signal measured, the recording fed to the
+// receiver and the meter in pieces of piece samples (at least 1; the measures are the same
+// whatever the size, a size that decode reads in keeps each piece in the cache).
+std::vector<MeasuredFrame> MeasureFrames(const Recording& recording, const FskTones& tones, std::size_t piece = 4096);
 
 }  // namespace corvane

@@ -24,27 +24,10 @@ using stress::Waveform;
 
 const NotificationRequest kNumber = test::Number("0312345678");
 
-// Demodulator, frame finder and meter together, fed in pieces as decode feeds them.
+// The receiver and the meter together, fed in pieces as decode feeds them.
 std::vector<MeasuredFrame> MeasureAll(const std::vector<float>& samples, int rate, std::size_t piece = 4096)
 {
-    Demodulator demodulator(rate, {});
-    FrameFinder finder;
-    LineMeter meter(rate, {});
-    std::vector<MeasuredFrame> measured;
-    const auto take = [&measured](std::vector<MeasuredFrame> frames) {
-        measured.insert(measured.end(), frames.begin(), frames.end());
-    };
-    for (std::size_t at = 0; at < samples.size(); at += piece) {
-        const auto part = std::span<const float>(samples).subspan(at, std::min(piece, samples.size() - at));
-        meter.Feed(part);
-        const std::vector<ReceivedBit> bits = demodulator.Feed(part);
-        take(meter.Take(bits, finder.Feed(bits)));
-    }
-    const std::vector<ReceivedBit> last = demodulator.Finish();
-    take(meter.Take(last, finder.Feed(last)));
-    take(meter.Take({}, finder.Finish()));
-    take(meter.Finish());
-    return measured;
+    return MeasureFrames(Recording{rate, samples}, {}, piece);
 }
 
 std::vector<float> Floats(const std::vector<std::int16_t>& samples)
