@@ -96,8 +96,8 @@ double MeanSquare(const HeldSamples& held, long long from, long long to)
     return to > from ? sum / static_cast<double>(to - from) : 0;
 }
 
-// The run of marks before the first start bit with the noise on it, or the one after the last
-// character, whichever is long enough.
+// The noise on the marks from begin to end (sample positions): two cells after the run began, where
+// the line's filters have settled, to one before it ends, where the next tone may reach back.
 std::optional<RunNoise> MarkRunNoise(const HeldSamples& held, double begin, double end, double cell, double baud,
                                      double markHz)
 {
