@@ -12,29 +12,35 @@ namespace corvane::cli {
 
 namespace {
 
-constexpr MeasureField kFields[] = {
-    {"markHz", TrNoop("mark"), "Hz", 1, false},
-    {"spaceHz", TrNoop("space"), "Hz", 1, false},
-    {"baud", TrNoop("bit rate"), "baud", 2, false},
-    {"markDbfs", TrNoop("mark level"), "dBFS", 2, false},
-    {"spaceDbfs", TrNoop("space level"), "dBFS", 2, false},
-    {"markDbm", TrNoop("mark level"), "dBm", 2, true},
-    {"spaceDbm", TrNoop("space level"), "dBm", 2, true},
-    {"twistDb", TrNoop("twist"), "dB", 2, false},
-    {"snrDb", TrNoop("signal to noise"), "dB", 1, false},
-    {"leadMarkBits", TrNoop("lead marks"), "", 0, false},
-    {"trailMarkBits", TrNoop("trailing marks"), "", 0, false},
-    {"stopBitsMin", TrNoop("fewest stop bits"), "", 0, false},
-    {"stopBitsMax", TrNoop("most stop bits"), "", 0, false},
-    {"silenceBeforeMs", TrNoop("silence before"), "ms", 1, false},
-    {"silenceAfterMs", TrNoop("silence after"), "ms", 1, false},
-    {"startSeconds", TrNoop("start"), "s", 4, false},
-};
-
 std::optional<double> Whole(const std::optional<int>& value)
 {
     return value ? std::optional<double>(*value) : std::nullopt;
 }
+
+constexpr MeasureField kFields[] = {
+    {"markHz", TrNoop("mark"), "Hz", 1, false, [](const LineMeasures& m) { return m.markHz; }},
+    {"spaceHz", TrNoop("space"), "Hz", 1, false, [](const LineMeasures& m) { return m.spaceHz; }},
+    {"baud", TrNoop("bit rate"), "baud", 2, false, [](const LineMeasures& m) { return m.baud; }},
+    {"markDbfs", TrNoop("mark level"), "dBFS", 2, false, [](const LineMeasures& m) { return m.markDbfs; }},
+    {"spaceDbfs", TrNoop("space level"), "dBFS", 2, false, [](const LineMeasures& m) { return m.spaceDbfs; }},
+    {"markDbm", TrNoop("mark level"), "dBm", 2, true, [](const LineMeasures& m) { return m.markDbfs; }},
+    {"spaceDbm", TrNoop("space level"), "dBm", 2, true, [](const LineMeasures& m) { return m.spaceDbfs; }},
+    {"twistDb", TrNoop("twist"), "dB", 2, false, [](const LineMeasures& m) { return m.twistDb; }},
+    {"snrDb", TrNoop("signal to noise"), "dB", 1, false, [](const LineMeasures& m) { return m.snrDb; }},
+    {"leadMarkBits", TrNoop("lead marks"), "", 0, false,
+     [](const LineMeasures& m) { return Whole(m.leadMarkBits); }},
+    {"trailMarkBits", TrNoop("trailing marks"), "", 0, false,
+     [](const LineMeasures& m) { return Whole(m.trailMarkBits); }},
+    {"stopBitsMin", TrNoop("fewest stop bits"), "", 0, false,
+     [](const LineMeasures& m) { return Whole(m.stopBitsMin); }},
+    {"stopBitsMax", TrNoop("most stop bits"), "", 0, false,
+     [](const LineMeasures& m) { return Whole(m.stopBitsMax); }},
+    {"silenceBeforeMs", TrNoop("silence before"), "ms", 1, false,
+     [](const LineMeasures& m) { return m.silenceBeforeMs; }},
+    {"silenceAfterMs", TrNoop("silence after"), "ms", 1, false, [](const LineMeasures& m) { return m.silenceAfterMs; }},
+    {"startSeconds", TrNoop("start"), "s", 4, false,
+     [](const LineMeasures& m) { return std::optional<double>(m.startSeconds); }},
+};
 
 const MeasureField& Field(std::string_view name)
 {
@@ -56,44 +62,13 @@ std::span<const MeasureField> MeasureFields()
     return kFields;
 }
 
-std::optional<double> MeasureValue(const MeasureField& field, const LineMeasures& m,
+std::optional<double> MeasureValue(const MeasureField& field, const LineMeasures& measures,
                                    const std::optional<double>& calDbm)
 {
-    const std::string_view name = field.name;
-    const auto dbm = [&calDbm](const std::optional<double>& dbfs) {
-        return dbfs && calDbm ? std::optional<double>(*dbfs + *calDbm) : std::nullopt;
-    };
-    if (name == "markHz")
-        return m.markHz;
-    if (name == "spaceHz")
-        return m.spaceHz;
-    if (name == "baud")
-        return m.baud;
-    if (name == "markDbfs")
-        return m.markDbfs;
-    if (name == "spaceDbfs")
-        return m.spaceDbfs;
-    if (name == "markDbm")
-        return dbm(m.markDbfs);
-    if (name == "spaceDbm")
-        return dbm(m.spaceDbfs);
-    if (name == "twistDb")
-        return m.twistDb;
-    if (name == "snrDb")
-        return m.snrDb;
-    if (name == "leadMarkBits")
-        return Whole(m.leadMarkBits);
-    if (name == "trailMarkBits")
-        return Whole(m.trailMarkBits);
-    if (name == "stopBitsMin")
-        return Whole(m.stopBitsMin);
-    if (name == "stopBitsMax")
-        return Whole(m.stopBitsMax);
-    if (name == "silenceBeforeMs")
-        return m.silenceBeforeMs;
-    if (name == "silenceAfterMs")
-        return m.silenceAfterMs;
-    return m.startSeconds;
+    const std::optional<double> value = field.read(measures);
+    if (!field.bNeedsCalibration)
+        return value;
+    return value && calDbm ? std::optional<double>(*value + *calDbm) : std::nullopt;
 }
 
 double Rounded(double value, int digits)

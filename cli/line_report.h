@@ -22,7 +22,8 @@ struct MeasureField {
     const char* label;       // "mark", for Tr
     const char* unit;        // "Hz"; empty for a count
     int digits;              // decimals shown
-    bool bNeedsCalibration;  // dBm, which only a calibration gives
+    bool bNeedsCalibration;  // dBm, which only a calibration gives: the dBFS read plus it
+    std::optional<double> (*read)(const LineMeasures& measures);  // the measurement, in dBFS for dBm
 };
 
 // Every measurement, in the order of the CSV's columns.

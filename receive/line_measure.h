@@ -35,6 +35,8 @@ struct LineMeasures {
     std::optional<double> silenceBeforeMs;
     std::optional<double> silenceAfterMs;
     double startSeconds = 0;  // when the first start bit began, from the recording's start
+
+    bool operator==(const LineMeasures&) const = default;
 };
 
 // Samples of a recording held in memory: samples[0] is the recording's sample number first.
