@@ -2,7 +2,7 @@
 // Recording from the default input device, for reading back what a line carries.
 #pragma once
 
-#include "signal/status.h"
+#include "base/status.h"
 
 #include <chrono>
 #include <cstdint>

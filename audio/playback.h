@@ -5,7 +5,7 @@
 // is reported through the notice, and ClosePlayback returns in well under a second.
 #pragma once
 
-#include "signal/status.h"
+#include "base/status.h"
 #include "signal/synthesis.h"
 
 #include <cstdint>

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "playback.h"
 
+#include "playback_device.h"
 #include "playback_messages.h"
 
-#include "signal/trace.h"
+#include "base/trace.h"
 
 #include <alsa/asoundlib.h>
 
@@ -37,8 +38,6 @@ constexpr unsigned kDeviceLatencyUs = 80000;
 constexpr int kChunkFrames = kSampleRate / 100;
 // How long ClosePlayback waits for a play to end before leaving it to end by itself.
 constexpr auto kCloseWait = 300ms;
-// How long opening the device may take before it counts as not responding.
-constexpr auto kProbeWait = 2s;
 
 // What the device plays: its length in bytes and dwUser, which is 1 once the reset of shutdown
 // has begun.
@@ -64,12 +63,6 @@ struct PlaySession {
 
 struct Playback {
     std::unique_ptr<SampleBuffer> buffer;
-    // Success when the device opened. A background check writes it from its own thread, so it
-    // is read and written under deviceMutex.
-    std::mutex deviceMutex;
-    Status deviceError;
-    unsigned nOpening = 0;        // counts OpenPlayback calls, so a late check knows it is stale
-    bool bCheckPending = false;   // a background check has not reported yet
     WaveHeader header;
     DoneTarget doneTarget;
     std::uint32_t dwLastVolume = 0;
@@ -79,12 +72,11 @@ struct Playback {
 
 Playback g_playback;
 
-// ALSA's default output (the desktop's sound server where there is one, else the first card),
-// unless a command names another.
-std::string g_deviceName = "default";
-constexpr const char* kWhatToCheckJa = "デスクトップのサウンド設定か、ALSA のサウンドカードの設定（aplay -l で一覧できます）を確かめてください。";
-constexpr const char* kWhatToCheckEn = "Check the desktop's sound settings, or the ALSA sound card (aplay -l lists them).";
-std::atomic<bool> g_bLeftStuck{false};
+// "default" is ALSA's default output: the desktop's sound server where there is one, else the
+// first card.
+constexpr DeviceHint kWhatToCheck{
+    "デスクトップのサウンド設定か、ALSA のサウンドカードの設定（aplay -l で一覧できます）を確かめてください。",
+    "Check the desktop's sound settings, or the ALSA sound card (aplay -l lists them)."};
 
 void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -111,7 +103,7 @@ void MarkFinished(PlaySession& session)
 // Opens the default device for mono 16-bit samples at rate; 0 or a negative ALSA error.
 int OpenDevice(snd_pcm_t** ppPcm, unsigned rate)
 {
-    int err = snd_pcm_open(ppPcm, g_deviceName.c_str(), SND_PCM_STREAM_PLAYBACK, 0);
+    int err = snd_pcm_open(ppPcm, PlaybackDeviceName().c_str(), SND_PCM_STREAM_PLAYBACK, 0);
     if (err < 0)
         return err;
     err = snd_pcm_set_params(*ppPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, kChannels, rate, 1,
@@ -158,10 +150,11 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
     snd_pcm_t* pPcm = nullptr;
     int err = OpenDevice(&pPcm, session->rate);
     if (err < 0) {
-        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイス「" + g_deviceName + "」を開けません（" +
+        const std::string& name = PlaybackDeviceName();
+        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイス「" + name + "」を開けません（" +
                                              DeviceErrorText(err) + "）。",
-                                         "The play ended early: cannot open the sound output \"" + g_deviceName +
-                                             "\" (" + DeviceErrorText(err) + ")."));
+                                         "The play ended early: cannot open the sound output \"" + name + "\" (" +
+                                             DeviceErrorText(err) + ")."));
         MarkFinished(*session);
         return;
     }
@@ -192,50 +185,31 @@ void RunWatchdog(std::shared_ptr<PlaySession> session, std::chrono::steady_clock
     Notify(*session, DeviceNotResponding());
 }
 
-// Whether the default device opens for the signal's format; waits at most kProbeWait.
-Status CheckDevice()
-{
-    // Opening can block for ever too (a pipe nobody reads): the check gets a thread of its own.
-    struct Probe {
-        std::mutex mutex;
-        std::condition_variable done;
-        std::optional<int> result;
-    };
-    auto probe = std::make_shared<Probe>();
-    std::thread([probe] {
-        snd_pcm_t* pPcm = nullptr;
-        const int result = OpenDevice(&pPcm, kSampleRate);
-        if (result == 0)
-            snd_pcm_close(pPcm);
-        std::lock_guard lock(probe->mutex);
-        probe->result = result;
-        probe->done.notify_all();
-    }).detach();
-    std::unique_lock lock(probe->mutex);
-    if (!probe->done.wait_for(lock, kProbeWait, [&] { return probe->result.has_value(); })) {
-        g_bLeftStuck = true;
-        return Status::Failure(
-            std::string("音声出力デバイス「") + g_deviceName + "」が応答しません。" + kWhatToCheckJa,
-            std::string("The sound output \"") + g_deviceName + "\" does not respond. " + kWhatToCheckEn);
-    }
-    const int err = *probe->result;
-    if (err == 0)
-        return Status();
-    return Status::Failure(
-        std::string("音声出力デバイス「") + g_deviceName + "」を開けません（" + DeviceErrorText(err) + "）。" +
-            kWhatToCheckJa,
-        std::string("Cannot open the sound output \"") + g_deviceName + "\" (" + DeviceErrorText(err) + "). " +
-            kWhatToCheckEn);
-}
-
 // The device's state for a play: success, or why there is none.
 Status DeviceError()
 {
-    std::lock_guard lock(g_playback.deviceMutex);
-    return g_playback.deviceError;
+    DeviceState& device = PlaybackDeviceState();
+    std::lock_guard lock(device.mutex);
+    return device.deviceError;
 }
 
 }  // namespace
+
+Status CheckDevice(unsigned)
+{
+    // Opening can block for ever too (a pipe nobody reads): the check gets a thread of its own.
+    const std::optional<Status> opened = RunWithin(
+        [name = PlaybackDeviceName()] {
+            snd_pcm_t* pPcm = nullptr;
+            const int err = OpenDevice(&pPcm, kSampleRate);
+            if (err < 0)
+                return CannotOpenDevice(name, DeviceErrorText(err), kWhatToCheck);
+            snd_pcm_close(pPcm);
+            return Status();
+        },
+        kDeviceWait);
+    return opened ? *opened : DeviceDoesNotRespond(PlaybackDeviceName(), kWhatToCheck);
+}
 
 Status OpenPlaybackUnchecked(DoneTarget doneTarget)
 {
@@ -244,48 +218,12 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
     snd_lib_error_set_handler(IgnoreAlsaError);
     g_playback.doneTarget = std::move(doneTarget);
     g_playback.header.dwUser = 0;
-    {
-        std::lock_guard lock(g_playback.deviceMutex);
-        ++g_playback.nOpening;
-        g_playback.deviceError = Status();
-    }
+    BeginOpening();
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
         return CannotAllocateBuffer();
     g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
     return Status();
-}
-
-void SetPlaybackDevice(std::string name)
-{
-    g_deviceName = std::move(name);
-}
-
-Status OpenPlayback(DoneTarget doneTarget)
-{
-    const Status buffer = OpenPlaybackUnchecked(std::move(doneTarget));
-    if (!buffer.IsOk())
-        return buffer;
-    const Status device = CheckDevice();
-    std::lock_guard lock(g_playback.deviceMutex);
-    g_playback.deviceError = device;
-    return device;
-}
-
-void CheckPlaybackDevice(DeviceTarget deviceTarget)
-{
-    std::lock_guard lock(g_playback.deviceMutex);
-    g_playback.bCheckPending = true;
-    std::thread([opening = g_playback.nOpening, deviceTarget = std::move(deviceTarget)] {
-        const Status device = CheckDevice();
-        std::lock_guard reportLock(g_playback.deviceMutex);
-        if (opening != g_playback.nOpening || !g_playback.bCheckPending)
-            return;  // ClosePlayback came first
-        g_playback.bCheckPending = false;
-        g_playback.deviceError = device;
-        // Under the lock, so that ClosePlayback cannot return while the target runs.
-        deviceTarget(device);
-    }).detach();
 }
 
 SampleBuffer* PlaybackBuffer()
@@ -320,7 +258,7 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
     }
 
     auto session = std::make_shared<PlaySession>();
-    const auto allowed = std::chrono::milliseconds(1000LL * static_cast<long long>(samples.size()) / rate + kStallMarginMs);
+    const auto allowed = PlayAllowance(samples.size(), rate);
     session->samples = std::move(samples);
     session->rate = static_cast<unsigned>(rate);
     session->doneTarget = g_playback.doneTarget;
@@ -342,11 +280,6 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused
         pSession->doneTarget(dwUser, outcome);
     CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser,
                   static_cast<unsigned>(param1), static_cast<unsigned>(param2));
-}
-
-bool PlaybackLeftStuck()
-{
-    return g_bLeftStuck;
 }
 
 bool ApplyVolume(int position)
@@ -371,7 +304,7 @@ void ClosePlayback()
             // A device the watchdog gave up on has had its time: it is not waited for again.
             const auto wait = session->bStalled ? std::chrono::milliseconds(0) : kCloseWait;
             if (!session->changed.wait_for(lock, wait, [&] { return session->bFinished; }))
-                g_bLeftStuck = true;
+                MarkLeftStuck();
         }
         // A player stuck in the device is left to end by itself; the reset's notice is given here.
         Notify(*session, Status());
@@ -381,16 +314,7 @@ void ClosePlayback()
     g_playback.session.reset();
     g_playback.buffer.reset();
     g_playback.doneTarget = nullptr;
-    {
-        std::lock_guard lock(g_playback.deviceMutex);
-        // A check still waiting on the device may never come back: the process must not wait
-        // for it at exit either.
-        if (g_playback.bCheckPending)
-            g_bLeftStuck = true;
-        g_playback.bCheckPending = false;
-        ++g_playback.nOpening;
-        g_playback.deviceError = Status();
-    }
+    EndOpening();
     g_playback.dwLastVolume = 0;
     g_playback.gain = kFullLevel;
 }

@@ -2,7 +2,7 @@
 // What every playback layer tells the operator, in the same words on every platform.
 #pragma once
 
-#include "signal/status.h"
+#include "base/status.h"
 
 namespace corvane {
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "playback.h"
 
+#include "playback_device.h"
 #include "playback_messages.h"
-#include "request/wide_text.h"
-#include "signal/trace.h"
+#include "base/wide_text.h"
+#include "base/trace.h"
 
 #include <windows.h>
 
@@ -22,23 +23,16 @@ namespace {
 
 constexpr WORD kChannels = 1;
 constexpr WORD kBitsPerSample = 16;
-// How long opening the device may take before it counts as not responding.
-constexpr DWORD kOpenWaitMs = 2000;
 // How long ClosePlayback waits for the device's reset and close before leaving them stuck.
 constexpr DWORD kCloseWaitMs = 400;
 
-constexpr const char* kWhatToCheckJa = "Windows のサウンドの設定で、既定の再生デバイスを確かめてください。";
-constexpr const char* kWhatToCheckEn = "Check the default playback device in Windows' sound settings.";
+constexpr DeviceHint kWhatToCheck{"Windows のサウンドの設定で、既定の再生デバイスを確かめてください。",
+                                  "Check the default playback device in Windows' sound settings."};
 
 // The device, the one header and the play in progress. The device is opened on a thread of
-// its own, so what it sets is read and written under mutex.
+// its own, so the handle and the buffer are read and written under the device state's mutex.
 struct Playback {
-    std::mutex mutex;
     HWAVEOUT hWaveOut = nullptr;
-    Status deviceError;
-    unsigned nOpening = 0;       // counts openings, so that a late check knows it is stale
-    bool bCheckPending = false;  // a background check has not reported yet
-
     std::unique_ptr<SampleBuffer> buffer;
     WAVEHDR header{};
     DoneTarget doneTarget;
@@ -50,8 +44,7 @@ struct Playback {
 };
 
 Playback g_playback;
-std::string g_deviceName = "default";
-std::atomic<bool> g_bLeftStuck{false};
+DeviceState& g_device = PlaybackDeviceState();
 
 std::string ErrorText(MMRESULT result)
 {
@@ -79,12 +72,13 @@ void CALLBACK WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR, DWORD_PTR param1, DWOR
 
 UINT DeviceId()
 {
-    if (g_deviceName == "default")
+    const std::string& name = PlaybackDeviceName();
+    if (name == "default")
         return WAVE_MAPPER;
     const UINT count = waveOutGetNumDevs();
     for (UINT id = 0; id < count; ++id) {
         WAVEOUTCAPSW caps{};
-        if (waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR && WideToUtf8(caps.szPname) == g_deviceName)
+        if (waveOutGetDevCapsW(id, &caps, sizeof caps) == MMSYSERR_NOERROR && WideToUtf8(caps.szPname) == name)
             return id;
     }
     return count;  // no such device: waveOutOpen says so
@@ -102,55 +96,6 @@ MMRESULT OpenDevice(HWAVEOUT* phWaveOut)
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     format.cbSize = 0;
     return waveOutOpen(phWaveOut, DeviceId(), &format, reinterpret_cast<DWORD_PTR>(WaveOutProc), 0, CALLBACK_FUNCTION);
-}
-
-// Opens the device on a thread of its own and waits at most kOpenWaitMs; success, or why not.
-Status CheckDevice(unsigned opening)
-{
-    struct Probe {
-        std::mutex mutex;
-        bool bDone = false;
-        MMRESULT result = MMSYSERR_ERROR;
-        HWAVEOUT hWaveOut = nullptr;
-    };
-    auto probe = std::make_shared<Probe>();
-    HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread([probe, hDone] {
-        HWAVEOUT hWaveOut = nullptr;
-        const MMRESULT result = OpenDevice(&hWaveOut);
-        std::lock_guard lock(probe->mutex);
-        probe->bDone = true;
-        probe->result = result;
-        probe->hWaveOut = hWaveOut;
-        SetEvent(hDone);
-    }).detach();
-    const bool bAnswered = WaitForSingleObject(hDone, kOpenWaitMs) == WAIT_OBJECT_0;
-    std::lock_guard lock(probe->mutex);
-    // A probe that answers later closes nothing: its handle is left to the process's end.
-    if (!bAnswered) {
-        g_bLeftStuck = true;
-        return Status::Failure(
-            std::string("音声出力デバイス「") + g_deviceName + "」が応答しません。" + kWhatToCheckJa,
-            std::string("The sound output \"") + g_deviceName + "\" does not respond. " + kWhatToCheckEn);
-    }
-    CloseHandle(hDone);
-    if (probe->result != MMSYSERR_NOERROR) {
-        const std::string reason = ErrorText(probe->result);
-        return Status::Failure(
-            std::string("音声出力デバイス「") + g_deviceName + "」を開けません（" + reason + "）。" + kWhatToCheckJa,
-            std::string("Cannot open the sound output \"") + g_deviceName + "\" (" + reason + "). " + kWhatToCheckEn);
-    }
-    std::lock_guard deviceLock(g_playback.mutex);
-    if (opening != g_playback.nOpening || !g_playback.buffer) {
-        waveOutClose(probe->hWaveOut);  // ClosePlayback came first
-        return Status();
-    }
-    g_playback.hWaveOut = probe->hWaveOut;
-    waveOutPrepareHeader(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
-    // Until the operator's volume is known the device keeps its own.
-    if (g_playback.bVolumeSet)
-        waveOutSetVolume(g_playback.hWaveOut, g_playback.dwLastVolume);
-    return Status();
 }
 
 void RunWatchdog(DWORD allowedMs)
@@ -177,9 +122,31 @@ bool ReleaseDevice(HWAVEOUT hWaveOut)
 
 }  // namespace
 
-void SetPlaybackDevice(std::string name)
+Status CheckDevice(unsigned opening)
 {
-    g_deviceName = std::move(name);
+    // A handle opened after the wait ended is left to the process's end.
+    auto opened = std::make_shared<HWAVEOUT>(nullptr);
+    const std::optional<Status> result = RunWithin(
+        [opened, name = PlaybackDeviceName()] {
+            const MMRESULT mmResult = OpenDevice(opened.get());
+            return mmResult == MMSYSERR_NOERROR ? Status() : CannotOpenDevice(name, ErrorText(mmResult), kWhatToCheck);
+        },
+        kDeviceWait);
+    if (!result)
+        return DeviceDoesNotRespond(PlaybackDeviceName(), kWhatToCheck);
+    if (!result->IsOk())
+        return *result;
+    std::lock_guard deviceLock(g_device.mutex);
+    if (opening != g_device.nOpening || !g_playback.buffer) {
+        waveOutClose(*opened);  // ClosePlayback came first
+        return Status();
+    }
+    g_playback.hWaveOut = *opened;
+    waveOutPrepareHeader(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
+    // Until the operator's volume is known the device keeps its own.
+    if (g_playback.bVolumeSet)
+        waveOutSetVolume(g_playback.hWaveOut, g_playback.dwLastVolume);
+    return Status();
 }
 
 Status OpenPlaybackUnchecked(DoneTarget doneTarget)
@@ -187,9 +154,8 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
     g_playback.doneTarget = std::move(doneTarget);
     if (g_playback.hNotified == nullptr)
         g_playback.hNotified = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    std::lock_guard lock(g_playback.mutex);
-    ++g_playback.nOpening;
-    g_playback.deviceError = Status();
+    BeginOpening();
+    std::lock_guard lock(g_device.mutex);
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
         return CannotAllocateBuffer();
@@ -199,32 +165,6 @@ Status OpenPlaybackUnchecked(DoneTarget doneTarget)
     return Status();
 }
 
-Status OpenPlayback(DoneTarget doneTarget)
-{
-    const Status buffer = OpenPlaybackUnchecked(std::move(doneTarget));
-    if (!buffer.IsOk())
-        return buffer;
-    const Status device = CheckDevice(g_playback.nOpening);
-    std::lock_guard lock(g_playback.mutex);
-    g_playback.deviceError = device;
-    return device;
-}
-
-void CheckPlaybackDevice(DeviceTarget deviceTarget)
-{
-    std::lock_guard lock(g_playback.mutex);
-    g_playback.bCheckPending = true;
-    std::thread([opening = g_playback.nOpening, deviceTarget = std::move(deviceTarget)] {
-        const Status device = CheckDevice(opening);
-        std::lock_guard reportLock(g_playback.mutex);
-        if (opening != g_playback.nOpening || !g_playback.bCheckPending)
-            return;
-        g_playback.bCheckPending = false;
-        g_playback.deviceError = device;
-        deviceTarget(device);
-    }).detach();
-}
-
 SampleBuffer* PlaybackBuffer()
 {
     return g_playback.buffer.get();
@@ -232,11 +172,11 @@ SampleBuffer* PlaybackBuffer()
 
 Status PlaySignal(int offset)
 {
-    std::unique_lock lock(g_playback.mutex);
+    std::unique_lock lock(g_device.mutex);
     if (!g_playback.buffer)
         return NoSampleBuffer();
-    if (!g_playback.deviceError.IsOk())
-        return g_playback.deviceError;
+    if (!g_device.deviceError.IsOk())
+        return g_device.deviceError;
     if (g_playback.hWaveOut == nullptr)
         return Status::Failure("音声出力デバイスを確かめています", "The sound output is still being checked.");
     if (offset < 0 || offset > kBufferSamples)
@@ -260,7 +200,7 @@ Status PlaySignal(int offset)
         return Status::Failure("再生できません（" + ErrorText(result) + "）。",
                                "Cannot play (" + ErrorText(result) + ").");
     }
-    const auto allowedMs = static_cast<DWORD>(1000LL * offset / kSampleRate + kStallMarginMs);
+    const auto allowedMs = static_cast<DWORD>(PlayAllowance(static_cast<std::size_t>(offset), kSampleRate).count());
     g_playback.watchdog = std::thread(RunWatchdog, allowedMs);
     return Status();
 }
@@ -292,11 +232,6 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t, [[maybe_unused]] std::u
                   static_cast<unsigned>(param2));
 }
 
-bool PlaybackLeftStuck()
-{
-    return g_bLeftStuck;
-}
-
 bool ApplyVolume(int position)
 {
     const std::uint32_t value = VolumeValue(position);
@@ -305,7 +240,7 @@ bool ApplyVolume(int position)
     CORVANE_TRACE("Volume Set %08X", value);
     g_playback.dwLastVolume = value;
     g_playback.bVolumeSet = true;
-    std::lock_guard lock(g_playback.mutex);
+    std::lock_guard lock(g_device.mutex);
     if (g_playback.hWaveOut != nullptr)
         waveOutSetVolume(g_playback.hWaveOut, value);
     return true;
@@ -315,16 +250,12 @@ void ClosePlayback()
 {
     g_playback.header.dwUser = 1;
     HWAVEOUT hWaveOut = nullptr;
+    // First, so that a check that opens the device after this closes it again.
+    EndOpening();
     {
-        std::lock_guard lock(g_playback.mutex);
+        std::lock_guard lock(g_device.mutex);
         hWaveOut = g_playback.hWaveOut;
         g_playback.hWaveOut = nullptr;
-        // A check still waiting on the device may never come back: nor may the process wait for it.
-        if (g_playback.bCheckPending)
-            g_bLeftStuck = true;
-        g_playback.bCheckPending = false;
-        ++g_playback.nOpening;
-        g_playback.deviceError = Status();
     }
     const bool bReleased = hWaveOut == nullptr || ReleaseDevice(hWaveOut);
     // The reset's notice, from here when a stuck device cannot give it.
@@ -333,7 +264,7 @@ void ClosePlayback()
         g_playback.watchdog.join();
     if (!bReleased) {
         // The device may still read the samples and call back: both stay for the process's life.
-        g_bLeftStuck = true;
+        MarkLeftStuck();
         static_cast<void>(g_playback.buffer.release());
     } else {
         g_playback.buffer.reset();

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "options.h"
-#include "signal/status.h"
+#include "base/status.h"
 #include "text.h"
 
 #include <cstddef>

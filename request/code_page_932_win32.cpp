@@ -3,6 +3,8 @@
 
 #include "utf8_characters.h"
 
+#include "base/wide_text.h"
+
 #include <windows.h>
 
 namespace corvane {
@@ -62,11 +64,7 @@ std::string FromCodePage932(std::string_view cp932)
         wide += character.empty() ? std::wstring(1, L'\xFFFD') : character;
         at += length;
     }
-    std::string utf8(wide.size() * 3, '\0');
-    const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                                          static_cast<int>(utf8.size()), nullptr, nullptr);
-    utf8.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
-    return utf8;
+    return WideToUtf8(wide);
 }
 
 }  // namespace corvane

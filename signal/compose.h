@@ -3,7 +3,7 @@
 #pragma once
 
 #include "request.h"
-#include "status.h"
+#include "base/status.h"
 #include "synthesis.h"
 #include "wave_file.h"
 

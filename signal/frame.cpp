@@ -2,7 +2,7 @@
 #include "frame.h"
 
 #include "line_codes.h"
-#include "trace.h"
+#include "base/trace.h"
 
 #include <string_view>
 

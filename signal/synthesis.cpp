@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "synthesis.h"
 
-#include "trace.h"
+#include "base/trace.h"
 
 #include <algorithm>
 #include <cassert>

@@ -2,7 +2,7 @@
 // The signal as a RIFF/WAVE file: PCM, 24 000 Hz, 16-bit, mono.
 #pragma once
 
-#include "status.h"
+#include "base/status.h"
 #include "synthesis.h"
 
 #include <cstdint>

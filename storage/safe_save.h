@@ -3,7 +3,7 @@
 // on disk, under the old name, with the old file's permissions, or the old file stays as it was.
 #pragma once
 
-#include "signal/status.h"
+#include "base/status.h"
 
 #include <cstddef>
 #include <cstdint>

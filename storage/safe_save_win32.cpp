@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "safe_save.h"
 
-#include "request/wide_text.h"
+#include "base/wide_text.h"
 #include "save_refusal.h"
 
 #include <windows.h>

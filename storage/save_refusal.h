@@ -2,7 +2,7 @@
 // How a save that cannot be made is told: one sentence naming the file and the reason.
 #pragma once
 
-#include "signal/status.h"
+#include "base/status.h"
 
 #include <string>
 

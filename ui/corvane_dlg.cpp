@@ -5,7 +5,7 @@
 #include "audio/playback.h"
 #include "request/request_checks.h"
 #include "resource.h"
-#include "signal/trace.h"
+#include "base/trace.h"
 #include "storage/safe_save.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "dialog_prompts.h"
 #include "dialog_template.h"
 #include "signal/compose.h"
-#include "signal/status.h"
+#include "base/status.h"
 
 #include <QDialog>
 #include <QIcon>

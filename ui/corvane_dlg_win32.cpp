@@ -4,9 +4,9 @@
 #include "audio/playback.h"
 #include "dialog_template_win32.h"
 #include "request/request_checks.h"
-#include "request/wide_text.h"
+#include "base/wide_text.h"
 #include "resource.h"
-#include "signal/trace.h"
+#include "base/trace.h"
 #include "storage/safe_save.h"
 
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "signal/compose.h"
-#include "signal/status.h"
+#include "base/status.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 
 #include "dialog_template_win32.h"
 #include "request/request_checks.h"
-#include "request/wide_text.h"
+#include "base/wide_text.h"
 #include "resource.h"
 
 #include <commctrl.h>

@@ -2,7 +2,7 @@
 // The Windows program: one dialog, run until the operator leaves it.
 #include "audio/playback.h"
 #include "corvane_dlg_win32.h"
-#include "signal/trace.h"
+#include "base/trace.h"
 
 #include <windows.h>
 
