@@ -15,34 +15,47 @@ namespace corvane::cli {
 
 namespace {
 
+// The commands' names as a list in the language of the messages: "frame, save, ... or devices".
+std::string CommandNames(const char* pszLastTwo)
+{
+    const std::span<const Command> commands = Commands();
+    std::string names;
+    // TRANSLATORS: what separates the commands' names in a list, but the last two.
+    const std::string separator = Tr(", ");
+    for (std::size_t i = 0; i + 2 < commands.size(); ++i)
+        names += commands[i].pszName + separator;
+    return Format(Tr(pszLastTwo),
+                  {names + commands[commands.size() - 2].pszName, commands[commands.size() - 1].pszName});
+}
+
+std::string ProgramHelp()
+{
+    std::string text = Tr("Makes the Japanese caller ID signal: the frame, a WAVE file, a play on the default output.");
+    text += "\n\n" + Tr("Commands:") + "\n";
+    for (const Command& command : Commands()) {
+        std::string name = command.pszName;
+        name.resize(std::max<std::size_t>(name.size(), 8), ' ');
+        text += "  " + name + " " + Tr(command.pszSummary) + "\n";
+    }
+    return text + "\n" + Tr("corvane-cli COMMAND --help shows the options of a command.");
+}
+
 int RunProgram(Arguments arguments)
 {
-    static const std::pair<const char*, int (*)(const Arguments&)> kCommands[] = {
-        {"frame", RunFrame}, {"save", RunSave}, {"play", RunPlay}, {"batch", RunBatch}, {"tone", RunTone}, {"decode", RunDecode}, {"loopback", RunLoopback}, {"sweep", RunSweep}, {"devices", RunDevices}};
     // The command is the first word that is no option; options may come before it.
     const auto word = std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) { return !a.starts_with('-'); });
-    const std::string command = word != arguments.end() ? *word : std::string();
-    for (const auto& [name, run] : kCommands) {
-        if (command == name) {
+    const std::string name = word != arguments.end() ? *word : std::string();
+    for (const Command& command : Commands()) {
+        if (name == command.pszName) {
             arguments.erase(word);
-            return run(arguments);
+            return command.run != nullptr ? command.run(arguments)
+                                          : RunInModule(command.pszModule, command.pszEntry, arguments);
         }
     }
-    CommandLine line("command", Tr("Makes the Japanese caller ID signal: the frame, a WAVE file, a play on the default output.\n\n"
-                                   "Commands:\n"
-                                   "  frame    print the frame as the dialog's status line shows it\n"
-                                   "  save     write the signal as a WAVE file (-o FILE)\n"
-                                   "  play     play the signal once on the default output\n"
-                                   "  batch    save or play one request per line of a file\n"
-                                   "  tone     play or save a steady tone, to calibrate a level meter\n"
-                                   "  decode   find and check every frame in a WAVE file or a recording\n"
-                                   "  loopback play while recording, and check the frame, level and tones received\n"
-                                   "  sweep    measure a receiver's tolerance over one or two stress parameters\n"
-                                   "  devices  list the sound outputs and inputs that --device may name\n\n"
-                                   "corvane-cli COMMAND --help shows the options of a command."));
+    CommandLine line("command", ProgramHelp());
     const Option version{"version", Tr("Displays version information."), "", 'v'};
     line.Add(version);
-    line.AddArgument("command", Tr("frame, save, play, batch, tone, decode, loopback, sweep or devices"));
+    line.AddArgument("command", CommandNames(TrNoop("%1 or %2")));
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 1, parsed))
         return *status;
@@ -50,8 +63,8 @@ int RunProgram(Arguments arguments)
         PrintOut(Format("corvane-cli %1\n", {Version()}));
         return 0;
     }
-    PrintError(command.empty() ? Tr("Give a command: frame, save, play, batch, tone, decode, loopback, sweep or devices.")
-                               : Format(Tr("Unknown command \"%1\"."), {command}));
+    PrintError(name.empty() ? CommandNames(TrNoop("Give a command: %1 or %2."))
+                            : Format(Tr("Unknown command \"%1\"."), {name}));
     PrintError(Tr("corvane-cli --help lists the commands."));
     return kExitUsage;
 }

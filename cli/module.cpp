@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "module.h"
 
-#include "commands.h"
 #include "player.h"
 
 #include <filesystem>
@@ -40,15 +39,6 @@ void* Load(const char* module, std::optional<Failure>& failure)
     return handle;
 }
 
-using CommandEntry = int (*)(const Arguments*);
-
-int RunInModule(const char* module, const char* entry, const Arguments& arguments)
-{
-    std::optional<Failure> failure;
-    const auto run = reinterpret_cast<CommandEntry>(ModuleSymbol(module, entry, failure));
-    return run != nullptr ? run(&arguments) : Finish(failure);
-}
-
 }  // namespace
 
 void* ModuleSymbol(const char* module, const char* symbol, std::optional<Failure>& failure)
@@ -58,6 +48,13 @@ void* ModuleSymbol(const char* module, const char* symbol, std::optional<Failure
     if (handle != nullptr && found == nullptr)
         failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"), {module, symbol})};
     return found;
+}
+
+int RunInModule(const char* module, const char* entry, const Arguments& arguments)
+{
+    std::optional<Failure> failure;
+    const auto run = reinterpret_cast<int (*)(const Arguments*)>(ModuleSymbol(module, entry, failure));
+    return run != nullptr ? run(&arguments) : Finish(failure);
 }
 
 bool LoadedModulesLeftPlaybackStuck()
@@ -78,26 +75,6 @@ std::optional<Failure> LoadPlayer(int volume, const std::string& device, std::un
         return failure;
     player.reset(make());
     return player->Open(volume, device);
-}
-
-int RunSweep(const Arguments& arguments)
-{
-    return RunInModule("corvane-cli-decode", "CorvaneCliSweep", arguments);
-}
-
-int RunDevices(const Arguments& arguments)
-{
-    return RunInModule("corvane-cli-play", "CorvaneCliDevices", arguments);
-}
-
-int RunDecode(const Arguments& arguments)
-{
-    return RunInModule("corvane-cli-decode", "CorvaneCliDecode", arguments);
-}
-
-int RunLoopback(const Arguments& arguments)
-{
-    return RunInModule("corvane-cli-decode", "CorvaneCliLoopback", arguments);
 }
 
 }  // namespace corvane::cli

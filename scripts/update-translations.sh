@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../cli"
 template=$(mktemp)
 trap 'rm -f "$template"' EXIT
-xgettext --from-code=UTF-8 --language=C++ --keyword=Tr --keyword=TrNoop --no-location \
+xgettext --from-code=UTF-8 --language=C++ --keyword=Tr --keyword=TrNoop --add-comments=TRANSLATORS: --no-location \
     --package-name=corvane-cli -o "$template" ./*.cpp ./*.h 2>/dev/null
 msgmerge --quiet --update --backup=none --no-fuzzy-matching po/ja.po "$template"
 msgattrib --no-obsolete --output-file=po/ja.po po/ja.po
