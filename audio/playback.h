@@ -78,6 +78,10 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate);
 void OnWaveDone(void* device, unsigned message, std::uintptr_t instance, std::uintptr_t param1,
                 std::uintptr_t param2, const Status& outcome);
 
+// The volume position (0 to 100) that the dialog's slider starts at, and that a command plays at
+// unless told another.
+inline constexpr int kInitialVolume = 30;
+
 // The 32-bit volume for a slider position (its magnitude, 0 to 100): the same 16-bit level,
 // 0 silence to 0xFFFF full, in both halves.
 std::uint32_t VolumeValue(int position);

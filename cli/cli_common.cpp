@@ -65,6 +65,30 @@ std::optional<Failure> ParseWhole(const std::string& text, long long low, long l
     return std::nullopt;
 }
 
+std::optional<Failure> ReadNumber(const ParsedOptions& parser, const Option& option, double& value)
+{
+    if (!parser.IsSet(option))
+        return std::nullopt;
+    return ParseNumber(parser.Value(option), option.low, option.high, option.name, value);
+}
+
+std::optional<Failure> ReadWhole(const ParsedOptions& parser, const Option& option, long long& value)
+{
+    if (!parser.IsSet(option))
+        return std::nullopt;
+    return ParseWhole(parser.Value(option), static_cast<long long>(option.low), static_cast<long long>(option.high),
+                      option.name, value);
+}
+
+std::optional<Failure> ReadWhole(const ParsedOptions& parser, const Option& option, int& value)
+{
+    long long whole = value;
+    if (auto failure = ReadWhole(parser, option, whole))
+        return failure;
+    value = static_cast<int>(whole);
+    return std::nullopt;
+}
+
 int Finish(const std::optional<Failure>& failure)
 {
     if (!failure)

@@ -39,6 +39,14 @@ std::optional<Failure> ParseNumber(const std::string& text, double low, double h
 std::optional<Failure> ParseWhole(const std::string& text, long long low, long long high, const std::string& option,
                                   long long& value);
 
+// Reads option's value, when it was given, into value as a decimal number within the option's
+// range, or says why it cannot; value stays as it was when the option was not given.
+std::optional<Failure> ReadNumber(const ParsedOptions& parser, const Option& option, double& value);
+// The same for a whole number, within the option's range.
+std::optional<Failure> ReadWhole(const ParsedOptions& parser, const Option& option, long long& value);
+// The same into an int, for a range within int's.
+std::optional<Failure> ReadWhole(const ParsedOptions& parser, const Option& option, int& value);
+
 // The exit status for failure, printing its message; 0 without one.
 int Finish(const std::optional<Failure>& failure);
 

@@ -4,6 +4,7 @@
 
 #include "named_parameters.h"
 #include "player.h"
+#include "signal_output.h"
 #include "signal_request.h"
 
 #include <algorithm>
@@ -36,12 +37,15 @@ std::string FileNameOf(std::string text)
     return text;
 }
 
-bool IsParameterName(const std::string& name)
+// Whether name is that of a further parameter's option.
+bool IsParameterName(const SignalOptionSet& set, const std::string& name)
 {
-    return name == "datetime" || name == "called" || name == "number-ext" || name == "called-ext" || name == "param";
+    const auto parameters = set.Parameters();
+    return std::any_of(parameters.begin(), parameters.end(), [&name](const Option* pOption) { return pOption->name == name; });
 }
 
-std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptions& defaults, BatchLine& parsed)
+std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptionSet& set, const SignalOptions& defaults,
+                                      BatchLine& parsed)
 {
     std::vector<std::string> fields;
     std::istringstream words(line);  // split on spaces and tabs alike
@@ -55,18 +59,14 @@ std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptio
     parsed.options = defaults;
     parsed.name = FileNameOf((bNumber ? "number_" : "reason_") + fields[1]);
     for (auto field = fields.begin() + 2; field != fields.end(); ++field) {
-        if (field->starts_with("amplitude=")) {
-            long long percent = 0;
-            if (auto failure = ParseWhole(field->substr(10), 10, 100, "amplitude", percent))
+        if (field->starts_with(set.amplitude.name + "=")) {
+            if (auto failure = ReadAmplitude(field->substr(set.amplitude.name.size() + 1), set.amplitude,
+                                             parsed.options.amplitudePercent))
                 return Failure{kExitFailed, failure->message};
-            const std::optional<int> step = AmplitudeStepFromPercent(static_cast<int>(percent));
-            if (!step)
-                return Failure{kExitFailed, ProblemText(RequestProblem::UnknownAmplitude)};
-            parsed.options.amplitudePercent = (*step + 1) * 10;
             parsed.options.levelDbfs.reset();
         } else if (field->starts_with("name=") && field->size() > 5 && field->find('/') == std::string::npos) {
             parsed.name = field->substr(5);
-        } else if (const std::size_t equals = field->find('='); equals != std::string::npos && IsParameterName(field->substr(0, equals))) {
+        } else if (const std::size_t equals = field->find('='); equals != std::string::npos && IsParameterName(set, field->substr(0, equals))) {
             FrameParameter parameter;
             if (std::optional<std::string> problem = ReadNamedParameter(field->substr(0, equals), field->substr(equals + 1), parameter))
                 return Failure{kExitFailed, *problem};
@@ -99,11 +99,10 @@ int RunBatch(const Arguments& arguments)
     set.AddTo(line, false);
     const Option dir{"dir", Tr("Save one WAVE file per line into this folder."), "DIR"};
     const Option play{"play", Tr("Play the lines in turn instead of saving them.")};
-    const Option gap{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"};
-    const Option volume = VolumeOption();
-    const Option device = DeviceOption();
+    const Option gap = Option{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"}.TakesWhole(0, 600000);
+    const PlayerOptionSet playerSet;
     const Option quiet{"quiet", Tr("No progress line on the terminal."), "", 'q'};
-    line.Add({dir, play, gap, volume, device, quiet});
+    line.Add({dir, play, gap, playerSet.volume, playerSet.device, quiet});
     line.AddArgument("FILE", Tr("One request a line; - for standard input."));
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 1, parsed))
@@ -117,15 +116,10 @@ int RunBatch(const Arguments& arguments)
     if (auto failure = ReadSignalOptions(parsed, set, defaults))
         return Finish(failure);
     long long gapMs = 1000;
-    int nVolume = 30;
-    if (parsed.IsSet(gap)) {
-        if (auto failure = ParseWhole(parsed.Value(gap), 0, 600000, "gap-ms", gapMs))
-            return Finish(failure);
-    }
-    if (auto failure = ReadVolume(parsed, volume, nVolume))
+    if (auto failure = ReadWhole(parsed, gap, gapMs))
         return Finish(failure);
-    std::string deviceName;
-    if (auto failure = ReadDevice(parsed, device, deviceName))
+    PlayerSettings settings;
+    if (auto failure = ReadPlayerSettings(parsed, playerSet, settings))
         return Finish(failure);
 
     // A folder that is not there fails every line alike: said once, before anything is written.
@@ -137,7 +131,7 @@ int RunBatch(const Arguments& arguments)
         return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
     if (bPlay) {
-        if (auto failure = LoadPlayer(nVolume, deviceName, player))
+        if (auto failure = LoadPlayer(settings, player))
             return Finish(failure);
     }
     const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };
@@ -163,7 +157,7 @@ int RunBatch(const Arguments& arguments)
             continue;
         BatchLine request;
         StressSignal signal;
-        std::optional<Failure> failure = ParseBatchLine(content, defaults, request);
+        std::optional<Failure> failure = ParseBatchLine(content, set, defaults, request);
         if (!failure)
             failure = Compose(request.request, request.options, signal);
         if (!failure && bPlay) {

@@ -4,7 +4,8 @@
 
 #include "cli_common.h"
 #include "decode_input.h"
-#include "signal_request.h"
+#include "player_options.h"
+#include "signal_options.h"
 
 #include <cstdlib>
 #include <limits>
@@ -14,22 +15,18 @@ namespace corvane::cli {
 
 namespace {
 
+// What the receiver listens for: tones in the telephone band, at bit rates its filters resolve.
+// The names are the signal options', the ranges the receiver's.
 struct ToneOptionSet {
-    Option markHz{"mark-hz", Tr("Mark frequency in Hz (default 1300)."), "HZ"};
-    Option spaceHz{"space-hz", Tr("Space frequency in Hz (default 2100)."), "HZ"};
-    Option baud{"baud", Tr("Bit rate, 300 to 2400 (default 1200)."), "BAUD"};
+    Option markHz = Option{"mark-hz", Tr("Mark frequency in Hz (default 1300)."), "HZ"}.Takes(300, 3400);
+    Option spaceHz = Option{"space-hz", Tr("Space frequency in Hz (default 2100)."), "HZ"}.Takes(300, 3400);
+    Option baud = Option{"baud", Tr("Bit rate, 300 to 2400 (default 1200)."), "BAUD"}.Takes(300, 2400);
 
     std::optional<Failure> Read(const ParsedOptions& parser, FskTones& tones) const
     {
-        for (const auto& [pOption, pValue, name] : {std::tuple{&markHz, &tones.markHz, "mark-hz"},
-                                                    std::tuple{&spaceHz, &tones.spaceHz, "space-hz"}}) {
-            if (parser.IsSet(*pOption)) {
-                if (auto failure = ParseNumber(parser.Value(*pOption), 300, 3400, name, *pValue))
-                    return failure;
-            }
-        }
-        if (parser.IsSet(baud)) {
-            if (auto failure = ParseNumber(parser.Value(baud), 300, 2400, "baud", tones.baud))
+        for (const auto& [pOption, pValue] :
+             {std::pair{&markHz, &tones.markHz}, std::pair{&spaceHz, &tones.spaceHz}, std::pair{&baud, &tones.baud}}) {
+            if (auto failure = ReadNumber(parser, *pOption, *pValue))
                 return failure;
         }
         return std::nullopt;
@@ -47,16 +44,8 @@ std::optional<Failure> ReadOutput(const ParsedOptions& parser, const Option& jso
     output.bJson = parser.IsSet(json);
     output.plotPath = parser.Value(plot);
     output.csvPath = parser.Value(csv);
-    const char* const pEnvironment = std::getenv("CORVANE_CAL_DBM");
-    const std::string calibration = parser.IsSet(calDbm)      ? parser.Value(calDbm)
-                                    : pEnvironment != nullptr ? pEnvironment
-                                                              : "";
-    if (!calibration.empty()) {
-        double value = 0;
-        if (auto failure = ParseNumber(calibration, -60, 30, "cal-dbm", value))
-            return failure;
-        output.calDbm = value;
-    }
+    if (auto failure = ReadCalibration(parser, calDbm, output.calDbm))
+        return failure;
     if (parser.IsSet(limits)) {
         auto read = ReadLimits(parser.Value(limits), output.calDbm.has_value());
         if (auto* pFailure = std::get_if<Failure>(&read))
@@ -72,11 +61,12 @@ int Decode(const Arguments& arguments)
                      Tr("Finds every frame in a recording, checks it by every rule of the frame, and measures how its "
                         "signal was sent.\n\nExample: corvane-cli decode line.wav --limits docs/limits-example.json"));
     const ToneOptionSet tones;
-    const Option channel{"channel", Tr("The channel to read, from 1 (default 1)."), "N"};
+    const Option channel = Option{"channel", Tr("The channel to read, from 1 (default 1)."), "N"}.TakesWhole(1, 64);
     const Option json{"json", Tr("Print one JSON object a frame.")};
-    Option capture{"capture",
-                   Tr("Seconds to record from the default input, 1 to 600; none or 0 to watch it until Ctrl-C."),
-                   "SECONDS"};
+    Option capture =
+        Option{"capture", Tr("Seconds to record from the default input, 1 to 600; none or 0 to watch it until Ctrl-C."),
+               "SECONDS"}
+            .Takes(1, 600);
     capture.bValueOptional = true;
     const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
     const Option device = DeviceOption();
@@ -88,9 +78,8 @@ int Decode(const Arguments& arguments)
     const Option limits{
         "limits", Tr("Check each measurement against the [min, max] this JSON file gives it; one outside is a fault."),
         "FILE"};
-    const Option calDbm{"cal-dbm",
-                        Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."),
-                        "DBM"};
+    const Option calDbm =
+        CalibrationOption(Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."));
     line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot, csv, limits,
               calDbm});
     line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
@@ -109,7 +98,7 @@ int Decode(const Arguments& arguments)
         if (positional.size() != 0)
             return Finish(Failure{kExitUsage, Tr("Give one WAVE file, or - for standard input.")});
         if (!parser.Value(capture).empty() && parser.Value(capture) != "0") {
-            if (auto failure = ParseNumber(parser.Value(capture), 1, 600, "capture", seconds))
+            if (auto failure = ReadNumber(parser, capture, seconds))
                 return Finish(failure);
         }
         std::string deviceName;
@@ -126,10 +115,8 @@ int Decode(const Arguments& arguments)
     if (parser.IsSet(device))
         return Finish(Failure{kExitUsage, Tr("--device goes with --capture.")});
     long long nChannel = 1;
-    if (parser.IsSet(channel)) {
-        if (auto failure = ParseWhole(parser.Value(channel), 1, 64, "channel", nChannel))
-            return Finish(failure);
-    }
+    if (auto failure = ReadWhole(parser, channel, nChannel))
+        return Finish(failure);
     std::optional<WaveLayout> raw;
     if (parser.IsSet(rawFormat)) {
         raw = RawLayout(parser.Value(rawFormat));

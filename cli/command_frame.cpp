@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "signal/frame.h"
+#include "signal_json.h"
 #include "signal_request.h"
 
 namespace corvane::cli {

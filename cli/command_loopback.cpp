@@ -48,35 +48,30 @@ int Loopback(const Arguments& arguments)
     CommandLine line("loopback", Tr("Plays the signal while recording the default input, and checks the frame, level and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"));
     const SignalOptionSet set;
     set.AddTo(line, true);
-    const Option volume = VolumeOption();
-    const Option extra{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"};
-    const Option device = DeviceOption();
-    line.Add({volume, extra, device});
+    const PlayerOptionSet playerSet;
+    const Option extra =
+        Option{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"}.Takes(0, 60);
+    line.Add({playerSet.volume, extra, playerSet.device});
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 0, parser))
         return *status;
     RequestedSignal requested;
-    int nVolume = 30;
     double extraSeconds = 1;
     if (auto failure = ReadSignal(parser, set, requested))
         return Finish(failure);
     const StressSignal& signal = requested.signal;
-    if (auto failure = ReadVolume(parser, volume, nVolume))
+    PlayerSettings settings;
+    if (auto failure = ReadPlayerSettings(parser, playerSet, settings))
         return Finish(failure);
-    std::string deviceName;
-    if (auto failure = ReadDevice(parser, device, deviceName))
+    if (auto failure = ReadNumber(parser, extra, extraSeconds))
         return Finish(failure);
-    if (parser.IsSet(extra)) {
-        if (auto failure = ParseNumber(parser.Value(extra), 0, 60, "extra-seconds", extraSeconds))
-            return Finish(failure);
-    }
-    const std::unique_ptr<SignalPlayer> player = MakePlayer();
-    if (auto failure = player->Open(nVolume, deviceName))
+    std::unique_ptr<SignalPlayer> player;
+    if (auto failure = OpenPlayer(settings, player))
         return Finish(failure);
 
     std::vector<std::int16_t> samples;
     const double seconds = static_cast<double>(signal.samples.size()) / signal.rate + extraSeconds;
-    if (auto failure = PlayAndRecord(*player, signal, seconds, deviceName, samples))
+    if (auto failure = PlayAndRecord(*player, signal, seconds, settings.device, samples))
         return Finish(failure);
 
     const Recording recording = FromSamples(samples, signal.rate);

@@ -12,23 +12,19 @@ int RunPlay(const Arguments& arguments)
     CommandLine line("play", Tr("Plays the signal once on the default output; exit status 0 only if all of it went out.\n\nExample: corvane-cli play --number 0312345678 --volume 60"));
     const SignalOptionSet set;
     set.AddTo(line, true);
-    const Option volume = VolumeOption();
-    const Option device = DeviceOption();
-    line.Add({volume, device});
+    const PlayerOptionSet playerSet;
+    line.Add({playerSet.volume, playerSet.device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
     RequestedSignal requested;
-    int nVolume = 30;
     if (auto failure = ReadSignal(parsed, set, requested))
         return Finish(failure);
-    if (auto failure = ReadVolume(parsed, volume, nVolume))
-        return Finish(failure);
-    std::string deviceName;
-    if (auto failure = ReadDevice(parsed, device, deviceName))
+    PlayerSettings settings;
+    if (auto failure = ReadPlayerSettings(parsed, playerSet, settings))
         return Finish(failure);
     std::unique_ptr<SignalPlayer> player;
-    if (auto failure = LoadPlayer(nVolume, deviceName, player))
+    if (auto failure = LoadPlayer(settings, player))
         return Finish(failure);
     return Finish(player->Play(requested.signal));
 }

@@ -2,6 +2,7 @@
 // corvane-cli save: the signal as a WAVE file, or bare samples, by the safe save.
 #include "commands.h"
 
+#include "signal_output.h"
 #include "signal_request.h"
 
 namespace corvane::cli {

@@ -11,6 +11,8 @@
 #include "request/code_page_932.h"
 #include "signal/synthesis.h"
 #include "signal/wave_file.h"
+#include "signal_json.h"
+#include "signal_output.h"
 #include "signal_request.h"
 
 #include <algorithm>
@@ -173,7 +175,8 @@ int Sweep(const Arguments& arguments)
                       Tr("A parameter and its values, NAME=FROM:TO:STEP (once or twice): level-dbfs, snr, "
                          "tone-offset-pct, baud-offset-pct or stop-bits."),
                       "PARAM"};
-    const Option seeds{"seeds", Tr("Seeds of the noise at each point, 1 to 1000 (default 10)."), "N"};
+    const Option seeds =
+        Option{"seeds", Tr("Seeds of the noise at each point, 1 to 1000 (default 10)."), "N"}.TakesWhole(1, 1000);
     const Option csv{"csv", Tr("Also write the results as CSV to this file."), "FILE"};
     const Option json{"json", Tr("Also write the results as JSON to this file."), "FILE"};
     const Option receiver{"receiver",
@@ -186,9 +189,8 @@ int Sweep(const Arguments& arguments)
                       "FILE"};
     const Option loopback{"loopback", Tr("Play each signal and record it back through a cable from the output to the "
                                          "input, and decode what comes back.")};
-    const Option volume = VolumeOption();
-    const Option device = DeviceOption();
-    line.Add({vary, seeds, csv, json, plot, receiver, loopback, volume, device});
+    const PlayerOptionSet playerSet;
+    line.Add({vary, seeds, csv, json, plot, receiver, loopback, playerSet.volume, playerSet.device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;
@@ -206,10 +208,8 @@ int Sweep(const Arguments& arguments)
     if (axes.size() == 2 && axes[0].name == axes[1].name)
         return Finish(Failure{kExitUsage, Tr("--vary names two different parameters.")});
     long long nSeeds = 10;
-    if (parsed.IsSet(seeds)) {
-        if (auto failure = ParseWhole(parsed.Value(seeds), 1, 1000, "seeds", nSeeds))
-            return Finish(failure);
-    }
+    if (auto failure = ReadWhole(parsed, seeds, nSeeds))
+        return Finish(failure);
     const std::vector<double> second = axes.size() == 2 ? axes[1].values : std::vector<double>{0};
     if (axes[0].values.size() * second.size() * static_cast<std::size_t>(nSeeds) > kMaxTrials)
         return Finish(
@@ -220,15 +220,11 @@ int Sweep(const Arguments& arguments)
     if (bExternal && bLoopback)
         return Finish(Failure{kExitUsage, Tr("Give --receiver or --loopback, not both.")});
     std::unique_ptr<SignalPlayer> player;
-    std::string deviceName;
+    PlayerSettings settings;
     if (bLoopback) {
-        int nVolume = 30;
-        if (auto failure = ReadVolume(parsed, volume, nVolume))
+        if (auto failure = ReadPlayerSettings(parsed, playerSet, settings))
             return Finish(failure);
-        if (auto failure = ReadDevice(parsed, device, deviceName))
-            return Finish(failure);
-        player = MakePlayer();
-        if (auto failure = player->Open(nVolume, deviceName))
+        if (auto failure = OpenPlayer(settings, player))
             return Finish(failure);
     }
     const std::string expected = FromCodePage932(base.request.text);
@@ -268,7 +264,7 @@ int Sweep(const Arguments& arguments)
                     break;
                 if (bLoopback) {
                     bool bPassed = false;
-                    if ((failure = ReceivesThroughLoopback(*player, signal, deviceName, bPassed)))
+                    if ((failure = ReceivesThroughLoopback(*player, signal, settings.device, bPassed)))
                         break;
                     nPassed += bPassed ? 1 : 0;
                 } else if (!bExternal) {

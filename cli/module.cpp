@@ -67,14 +67,14 @@ bool LoadedModulesLeftPlaybackStuck()
     return false;
 }
 
-std::optional<Failure> LoadPlayer(int volume, const std::string& device, std::unique_ptr<SignalPlayer>& player)
+std::optional<Failure> LoadPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player)
 {
     std::optional<Failure> failure;
     const auto make = reinterpret_cast<SignalPlayer* (*)()>(ModuleSymbol("corvane-cli-play", "CorvaneCliNewPlayer", failure));
     if (make == nullptr)
         return failure;
     player.reset(make());
-    return player->Open(volume, device);
+    return player->Open(settings);
 }
 
 }  // namespace corvane::cli

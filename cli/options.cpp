@@ -65,7 +65,7 @@ std::vector<std::string> ParsedOptions::Values(const Option& option) const
     return found == m_values.end() ? std::vector<std::string>() : found->second;
 }
 
-std::vector<std::pair<std::string, std::string>> ParsedOptions::InOrder(std::initializer_list<const Option*> options) const
+std::vector<std::pair<std::string, std::string>> ParsedOptions::InOrder(std::span<const Option* const> options) const
 {
     std::vector<std::pair<std::string, std::string>> given;
     for (const auto& [name, value] : m_given) {

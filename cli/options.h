@@ -4,6 +4,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <map>
 #include <optional>
 #include <string>
@@ -28,6 +29,27 @@ struct Option {
     // The value may be left out (then it reads as empty): it is taken after "=", or from the next
     // argument when that is no option.
     bool bValueOptional = false;
+    // A number's value: the range it must lie in, low to high, and whether it must be whole.
+    // Read by ReadNumber and ReadWhole, which name the option and its range in a refusal.
+    double low = 0;
+    double high = 0;
+    bool bWhole = false;
+
+    // This option with a decimal number from rangeLow to rangeHigh for its value.
+    Option Takes(double rangeLow, double rangeHigh) const
+    {
+        Option ranged = *this;
+        ranged.low = rangeLow;
+        ranged.high = rangeHigh;
+        return ranged;
+    }
+    // This option with a whole number from rangeLow to rangeHigh for its value.
+    Option TakesWhole(long long rangeLow, long long rangeHigh) const
+    {
+        Option ranged = Takes(static_cast<double>(rangeLow), static_cast<double>(rangeHigh));
+        ranged.bWhole = true;
+        return ranged;
+    }
 };
 
 // What was given on the command line.
@@ -39,7 +61,7 @@ public:
     // Every value given for option, in order.
     std::vector<std::string> Values(const Option& option) const;
     // Every value given for any of options, with its option's name, in the order given.
-    std::vector<std::pair<std::string, std::string>> InOrder(std::initializer_list<const Option*> options) const;
+    std::vector<std::pair<std::string, std::string>> InOrder(std::span<const Option* const> options) const;
     // The arguments that are no options, in order.
     const std::vector<std::string>& Positional() const { return m_positional; }
 

@@ -27,11 +27,11 @@ public:
             ClosePlayback();
     }
 
-    std::optional<Failure> Open(int volume, const std::string& device) override
+    std::optional<Failure> Open(const PlayerSettings& settings) override
     {
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
             std::signal(signal, OnInterrupt);
-        SetPlaybackDevice(device);
+        SetPlaybackDevice(settings.device);
         const Status status = OpenPlaybackUnchecked([this](long, const Status& outcome) {
             std::lock_guard lock(m_mutex);
             m_outcome = outcome;
@@ -41,7 +41,7 @@ public:
         if (!status.IsOk())
             return Failure{kExitFailed, StatusText(status)};
         m_bOpen = true;
-        ApplyVolume(volume);
+        ApplyVolume(settings.nVolume);
         return std::nullopt;
     }
 
@@ -76,16 +76,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SignalPlayer> MakePlayer()
+std::optional<Failure> OpenPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player)
 {
-    return std::make_unique<Player>();
+    player = std::make_unique<Player>();
+    return player->Open(settings);
 }
 
 }  // namespace corvane::cli
 
 corvane::cli::SignalPlayer* CorvaneCliNewPlayer()
 {
-    return corvane::cli::MakePlayer().release();
+    return new corvane::cli::Player();
 }
 
 bool CorvaneCliPlaybackStuck()

@@ -6,6 +6,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "player_options.h"
 #include "stress/stress_signal.h"
 
 #include <memory>
@@ -15,10 +16,10 @@ namespace corvane::cli {
 class SignalPlayer {
 public:
     virtual ~SignalPlayer() = default;
-    // Takes the output device (an ALSA PCM name) at volume (0 to 100), opened by each play itself,
+    // Takes the settings' output device at their volume, the device opened by each play itself,
     // so that a reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM
     // and SIGHUP stop the sound at once, and the command ends with 130, 143 or 129.
-    virtual std::optional<Failure> Open(int volume, const std::string& device) = 0;
+    virtual std::optional<Failure> Open(const PlayerSettings& settings) = 0;
     // Plays signal and returns when it has been played; a failure if it did not go out whole.
     virtual std::optional<Failure> Play(const stress::StressSignal& signal) = 0;
     // The signal (SIGINT, SIGTERM or SIGHUP) that ended the command since Open, else 0.
@@ -31,12 +32,11 @@ inline int InterruptedStatus(int signal)
     return 128 + signal;
 }
 
-// A player in this module.
-std::unique_ptr<SignalPlayer> MakePlayer();
+// A player in this module, opened with settings, or why there is none.
+std::optional<Failure> OpenPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player);
 
-// A player from the playback module, loaded now and opened on device at volume, or why there is
-// none.
-std::optional<Failure> LoadPlayer(int volume, const std::string& device, std::unique_ptr<SignalPlayer>& player);
+// A player from the playback module, loaded now and opened with settings, or why there is none.
+std::optional<Failure> LoadPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player);
 
 }  // namespace corvane::cli
 

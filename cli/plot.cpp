@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "plot.h"
 
-#include "signal_request.h"
+#include "signal_output.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>

@@ -36,7 +36,6 @@ namespace {
 
 // The space QLineEdit keeps between its frame and its text, on each side.
 constexpr int kLineEditTextMargin = 2;
-constexpr int kInitialVolume = 30;
 constexpr int kInitialAmplitudeStep = 1;  // "20%"
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)

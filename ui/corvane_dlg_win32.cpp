@@ -27,7 +27,6 @@ constexpr UINT WM_APP_DEVICE_CHECKED = WM_APP + 2;
 constexpr UINT WM_APP_START_CHECK = WM_APP + 3;
 constexpr UINT WM_APP_SHOW_DEVICE_PROBLEM = WM_APP + 4;
 
-constexpr int kInitialVolume = 30;
 constexpr int kInitialAmplitudeStep = 1;  // "20%"
 
 // Every box is captioned with the application's name, as on Linux.
