@@ -3,7 +3,8 @@
 #include "commands.h"
 
 #include "cli_common.h"
-#include "decode_input.h"
+#include "capture_input.h"
+#include "decode_driver.h"
 #include "player_options.h"
 #include "signal_options.h"
 

@@ -2,7 +2,7 @@
 // corvane-cli loopback: play while recording, and check the frame, level and tones received.
 #include "commands.h"
 
-#include "decode_input.h"
+#include "loopback_recording.h"
 #include "frame_report.h"
 #include "line_report.h"
 #include "receive/frame_reader.h"

@@ -1,25 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "decode_input.h"
 
-#include "frame_picture.h"
-
-#include "audio/capture.h"
-#include "frame_report.h"
-#include "receive/frame_reader.h"
-#include "receive/line_meter.h"
-
-#include <thread>
-
 #include <magic.h>
 #include <sndfile.h>
 
 #include <algorithm>
-#include <atomic>
-#include <csignal>
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
-#include <ctime>
 #include <span>
 
 namespace corvane::cli {
@@ -37,18 +23,6 @@ constexpr sf_count_t kFramesAtATime = 4096;
 std::span<const std::uint8_t> Bytes(const std::vector<char>& bytes)
 {
     return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-}
-
-Failure WaveFailure(WaveProblem problem, const std::string& name)
-{
-    static const char* const kProblems[] = {"",
-                                            TrNoop("%1 is not a WAVE file."),
-                                            TrNoop("%1: the sample format or rate is not one this reads."),
-                                            TrNoop("%1 has no such channel."),
-                                            TrNoop("%1 holds no samples."),
-                                            TrNoop("%1 has more channels than the %2 that are read.")};
-    return Failure{kExitUsage,
-                   Format(Tr(kProblems[static_cast<int>(problem)]), {name, std::to_string(kMaxWaveChannels)})};
 }
 
 std::string LeftoverNote(const std::string& name, std::size_t bytes)
@@ -144,43 +118,6 @@ private:
     std::vector<float> m_frames;
 };
 
-// The default input, recorded and taken block by block.
-std::atomic<bool> g_bInterrupted = false;
-
-void OnInterrupt(int)
-{
-    g_bInterrupted = true;
-}
-
-class CapturedSource : public SampleSource {
-public:
-    CapturedSource(double seconds, int rate, const std::string& device) : m_stream(seconds, rate, device), m_nRate(rate)
-    {
-    }
-    int Rate() const override { return m_nRate; }
-    bool Next(std::vector<float>& samples) override
-    {
-        samples.clear();
-        if (g_bInterrupted || !m_stream.Next(m_block))
-            return false;
-        for (const std::int16_t sample : m_block)
-            samples.push_back(static_cast<float>(sample) / 32768.0f);
-        return true;
-    }
-    std::optional<Failure> Problem() const override
-    {
-        const Status result = m_stream.Result();
-        if (result.IsOk())
-            return std::nullopt;
-        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(result)})};
-    }
-
-private:
-    CaptureStream m_stream;
-    int m_nRate;
-    std::vector<std::int16_t> m_block;
-};
-
 std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::string& name, int channel,
                                                                      const std::vector<char>& head)
 {
@@ -200,17 +137,16 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::
 
 }  // namespace
 
-void EndCaptureOnInterrupt()
+Failure WaveFailure(WaveProblem problem, const std::string& name)
 {
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device)
-{
-    return std::make_unique<CapturedSource>(seconds, rate, device);
+    static const char* const kProblems[] = {"",
+                                            TrNoop("%1 is not a WAVE file."),
+                                            TrNoop("%1: the sample format or rate is not one this reads."),
+                                            TrNoop("%1 has no such channel."),
+                                            TrNoop("%1 holds no samples."),
+                                            TrNoop("%1 has more channels than the %2 that are read.")};
+    return Failure{kExitUsage,
+                   Format(Tr(kProblems[static_cast<int>(problem)]), {name, std::to_string(kMaxWaveChannels)})};
 }
 
 std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std::string& name, int channel,
@@ -241,116 +177,6 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenSampleSource(const std:
     if (name == "-")  // a pipe cannot be read again from its start
         return problem == WaveProblem::None ? WaveFailure(WaveProblem::NotWave, name) : WaveFailure(problem, name);
     return OpenWithSndfile(name, channel, head);
-}
-
-std::optional<Failure> PlayAndRecord(SignalPlayer& player, const stress::StressSignal& signal, double seconds,
-                                     const std::string& device, std::vector<std::int16_t>& samples)
-{
-    Status recorded;
-    std::thread recorder([&] { recorded = CaptureSamples(seconds, signal.rate, samples, device); });
-    const std::optional<Failure> played = player.Play(signal);
-    recorder.join();
-    if (played)
-        return played;
-    if (!recorded.IsOk())
-        return Failure{kExitFailed, Format(Tr("Cannot record: %1"), {StatusText(recorded)})};
-    return std::nullopt;
-}
-
-namespace {
-
-// seconds after startedAt, by the clock, in ISO 8601 to the millisecond (UTC).
-std::string ClockTime(std::chrono::system_clock::time_point startedAt, double seconds)
-{
-    const auto at = startedAt + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                    std::chrono::duration<double>(seconds));
-    const std::time_t whole = std::chrono::system_clock::to_time_t(at);
-    const auto milliseconds =
-        std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::system_clock::from_time_t(whole))
-            .count();
-    std::tm parts{};
-    gmtime_r(&whole, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
-    char fraction[8];
-    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(std::clamp<long long>(milliseconds, 0, 999)));
-    return std::string(text) + fraction;
-}
-
-}  // namespace
-
-int DecodeSource(SampleSource& source, const std::string& name, const FskTones& tones, const DecodeOutput& output)
-{
-    Demodulator demodulator(source.Rate(), tones);
-    FrameFinder finder;
-    LineMeter meter(source.Rate(), tones, output.holdSeconds);
-    FrameReporter reporter(output.bJson, output.calDbm);
-    if (!output.csvPath.empty()) {
-        if (auto failure = reporter.AppendCsv(output.csvPath))
-            return Finish(failure);
-    }
-    Envelope envelope;
-    std::optional<ReportedFrame> first;
-    std::optional<std::chrono::system_clock::time_point> startedAt;
-    std::optional<Failure> written;
-    const auto report = [&](std::vector<MeasuredFrame> measured) {
-        std::vector<ReportedFrame> frames;
-        for (MeasuredFrame& frame : measured) {
-            ReportedFrame reported{std::move(frame.frame),
-                                   frame.measures,
-                                   OutsideLimits(frame.measures, output.calDbm, output.limits),
-                                   {}};
-            if (startedAt)
-                reported.startTime = ClockTime(*startedAt, reported.measures.startSeconds);
-            frames.push_back(std::move(reported));
-        }
-        if (!output.plotPath.empty() && !first && !frames.empty())
-            first = frames.front();
-        if (auto failure = reporter.Report(frames); failure && !written)
-            written = failure;
-    };
-    std::vector<float> samples;
-    bool bAnySample = false;
-    while (source.Next(samples) && !written) {
-        if (output.bClockTimes && !startedAt)  // the block's first sample was recorded its length ago
-            startedAt = std::chrono::system_clock::now() -
-                        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                            std::chrono::duration<double>(static_cast<double>(samples.size()) / source.Rate()));
-        bAnySample = true;
-        if (!output.plotPath.empty())
-            envelope.Take(samples, source.Rate());
-        meter.Feed(samples);
-        const std::vector<ReceivedBit> bits = demodulator.Feed(samples);
-        report(meter.Take(bits, finder.Feed(bits)));
-    }
-    if (auto problem = source.Problem(); problem && !bAnySample)
-        return Finish(problem);
-    if (!bAnySample) {
-        const std::optional<std::string> note = source.Note();
-        return Finish(note ? Failure{kExitUsage, *note} : WaveFailure(WaveProblem::NoData, name));
-    }
-    const std::vector<ReceivedBit> last = demodulator.Finish();
-    report(meter.Take(last, finder.Feed(last)));
-    report(meter.Take({}, finder.Finish()));
-    report(meter.Finish());
-    const int status = reporter.Finish();
-    if (const std::optional<std::string> note = source.Note())
-        PrintError(*note);
-    if (const long long replaced = demodulator.ReplacedSamples(); replaced > 0)
-        PrintError(Format(Tr("%1: %2 samples were beyond full scale or not numbers: they were read as full scale, "
-                             "those not numbers as silence."),
-                          {name, std::to_string(replaced)}));
-    if (first) {
-        if (auto drawn =
-                DrawFramePicture(1, *first, envelope, tones.baud, output.plotPath, output.calDbm, output.limits))
-            return Finish(drawn);
-    }
-    if (written)
-        return Finish(written);
-    // What was received is reported; a recording cut short still fails the command.
-    if (auto problem = source.Problem())
-        return Finish(problem);
-    return status;
 }
 
 }  // namespace corvane::cli
