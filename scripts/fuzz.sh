@@ -4,9 +4,7 @@
 # in build/fuzz, and fuzzes each for FUZZ_SECONDS (default 60) from the project's own signals and
 # the inputs that once failed. What it finds lands in build/fuzz/findings; the corpus it grows is
 # kept in build/fuzz/corpus for the next run. Usage: scripts/fuzz.sh [TARGET...]
-set -euo pipefail
-unset MAKEFLAGS MFLAGS MAKELEVEL
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
@@ -21,7 +19,7 @@ if ! command -v clang++ >/dev/null; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq clang $runtime >/dev/null
 fi
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -Wno-dev -DCMAKE_BUILD_TYPE=Debug -DCORVANE_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j"$(nproc)"
+cmake --build build/fuzz -j"$jobs"
 
 status=0
 for target in "${targets[@]}"; do

@@ -3,9 +3,7 @@
 # Cross-builds the release corvane.exe and makes dist/corvane-VERSION-win64.zip (the program,
 # the READMEs and the licence) and dist/corvane-VERSION-setup.exe (the installer, with nsis).
 # Prints the compiler's messages only when the build fails.
-set -euo pipefail
-unset MAKEFLAGS MFLAGS MAKELEVEL
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 build=build/windows-release
@@ -15,8 +13,8 @@ trap 'rm -f "$log"' EXIT
 
 echo "Building dist/corvane-$version-win64.zip and dist/corvane-$version-setup.exe"
 if ! { cmake -S . -B $build -Wno-dev -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-           -DBUILD_TESTING=OFF -DCORVANE_WERROR="$([ -n "${CI:-}" ] && echo ON || echo OFF)" &&
-       cmake --build $build -j"$(nproc)" --target corvane; } >"$log" 2>&1; then
+           -DBUILD_TESTING=OFF -DCORVANE_WERROR=$werror &&
+       cmake --build $build -j"$jobs" --target corvane; } >"$log" 2>&1; then
     cat "$log" >&2
     echo "The Windows build failed; the messages above say why." >&2
     exit 1

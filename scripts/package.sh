@@ -3,9 +3,7 @@
 # Builds the Debian package dist/corvane_VERSION_amd64.deb with debhelper, from a copy of the
 # source tree in build/package, so the work tree gets no build products of dpkg-buildpackage.
 # Prints the compiler's and debhelper's messages only when the build fails.
-set -euo pipefail
-unset MAKEFLAGS MFLAGS MAKELEVEL
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 version=$(dpkg-parsechangelog -l debian/changelog -S Version)
 work=build/package
@@ -17,7 +15,7 @@ git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t 
 log=$work/build.log
 echo "Building dist/corvane_${version}_amd64.deb"
 if ! (cd "$work/corvane-$version" &&
-      DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -b -us -uc) >"$log" 2>&1; then
+      DEB_BUILD_OPTIONS="noddebs parallel=$jobs" dpkg-buildpackage -b -us -uc) >"$log" 2>&1; then
     tail -n 60 "$log" >&2
     echo "The package build failed; $log has all of it." >&2
     exit 1

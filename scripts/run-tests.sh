@@ -4,21 +4,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer,
 # then the Debian package (a release build, checked for trace text and run as installed), and
 # the Windows build under wine with its installer.
-set -euo pipefail
-unset MAKEFLAGS MFLAGS MAKELEVEL  # keep the sub-builds from announcing every folder
-cd "$(dirname "$0")/.."
-
-jobs=$(nproc)
-werror=OFF
-[ -n "${CI:-}" ] && werror=ON
-
-build_and_test() {  # folder, ctest options, the targets to build (all when empty), cmake options...
-    local dir=$1 select=$2 targets=$3; shift 3
-    echo "== $dir"
-    cmake -S . -B "$dir" -Wno-dev -DCORVANE_WERROR=$werror -DCORVANE_BUILD_BENCH=OFF "$@" >/dev/null
-    cmake --build "$dir" -j"$jobs" ${targets:+--target $targets}
-    ctest --test-dir "$dir" -j"$jobs" --output-on-failure --timeout 300 $select
-}
+source "$(dirname "$0")/common.sh"
 
 # The Windows builds (the tests' debug build and the release that goes into the zip and the
 # installer) compile alongside the Linux ones, which leave cores idle while their tests run;
@@ -28,7 +14,7 @@ setsid bash scripts/build-windows.sh >"$windows_log" 2>&1 &
 windows_build=$!
 trap 'kill -- -$windows_build 2>/dev/null || true; rm -f "$windows_log"' EXIT
 
-build_and_test build/debug "" "" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=ON
+build_and_test build/debug "" "" "${debug_build_options[@]}"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     build_and_test build/asan "" "" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=address,undefined
 # The audio thread meets the dialog's thread only in the playback code: race-check it, building

@@ -4,9 +4,7 @@
 # build/debian13 (made once, about 1 GB once the build's packages are in, and reused), into which
 # this tree is copied afresh each time. Needs root, for debootstrap, chroot and the mounts.
 # Usage: scripts/test-debian13.sh
-set -euo pipefail
-unset MAKEFLAGS MFLAGS MAKELEVEL
-cd "$(dirname "$0")/.."
+source "$(dirname "$0")/common.sh"
 
 suite=trixie
 root=$PWD/build/debian13/root
