@@ -52,7 +52,7 @@ private:
 
 void EndCaptureOnInterrupt()
 {
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);

@@ -85,7 +85,7 @@ std::string LastName(const std::string& path)
 int FollowLinks(std::string& path)
 {
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        struct stat info {};
+        struct stat info = {};
         if (::lstat(path.c_str(), &info) != 0)
             return errno == ENOENT ? 0 : errno;
         if (!S_ISLNK(info.st_mode))
@@ -213,7 +213,7 @@ Status SaveFileSafelyUsing(const std::string& path, std::span<const std::uint8_t
     std::string target = path;
     if (const int nErrno = FollowLinks(target); nErrno != 0)
         return SystemFailure(path, nErrno);
-    struct stat old {};
+    struct stat old = {};
     const bool bExists = ::lstat(target.c_str(), &old) == 0;
     if (!bExists && errno != ENOENT)
         return SystemFailure(path, errno);

@@ -42,7 +42,7 @@ void EndOnTerminationSignals(QObject* pOwner)
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
         return;
     g_nSignalFd = fds[0];
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = ForwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

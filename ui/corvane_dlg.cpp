@@ -242,8 +242,10 @@ int CCorvaneDlg::OnCreate()
     // The device itself is checked once the window is on screen (paintEvent): loading the sound
     // library's configuration is no reason to keep the operator waiting for the window.
     m_deviceStatus = OpenPlaybackUnchecked([this](long dwUser, const Status& outcome) {
-        if (dwUser == 0)
-            QMetaObject::invokeMethod(this, [this, outcome] { OnPlayEnded(outcome); }, Qt::QueuedConnection);
+        if (dwUser != 0)
+            return;
+        const auto playEnded = [this, outcome] { OnPlayEnded(outcome); };
+        QMetaObject::invokeMethod(this, playEnded, Qt::QueuedConnection);
     });
     m_bDeviceChecked = !m_deviceStatus.IsOk();  // no buffer: nothing to check
     return 0;
@@ -332,7 +334,8 @@ void CCorvaneDlg::paintEvent(QPaintEvent* pEvent)
         return;
     m_bDeviceCheckStarted = true;
     CheckPlaybackDevice([this](const Status& device) {
-        QMetaObject::invokeMethod(this, [this, device] { OnDeviceChecked(device); }, Qt::QueuedConnection);
+        const auto deviceChecked = [this, device] { OnDeviceChecked(device); };
+        QMetaObject::invokeMethod(this, deviceChecked, Qt::QueuedConnection);
     });
 }
 

@@ -21,7 +21,8 @@ TEST_P(MinimodemReceiverTest, ReceivesTheFrameByteForByte)
     const std::string path = dir.File("signal.wav");
     auto buffer = std::make_unique<SampleBuffer>();
     iWaveFormValue = *AmplitudeFromStep(4);
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, [](const std::string&) {}, SaveFileSafely);
+    const auto showNothing = [](const std::string&) {};
+    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, showNothing, SaveFileSafely);
     ASSERT_TRUE(outcome.status.IsOk()) << outcome.status.Message();
 
     const auto received = test::MinimodemReceive(path);

@@ -37,7 +37,7 @@ Status Save(const std::string& path, const std::vector<std::uint8_t>& bytes = kN
 
 mode_t Mode(const std::string& path)
 {
-    struct stat info {};
+    struct stat info = {};
     EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
     return info.st_mode;
 }
@@ -128,7 +128,7 @@ TEST(SaveFileSafely, HardLinksKeepSharingTheNewContent)
     ASSERT_TRUE(Save(dir.File("one.wav")).IsOk());
     EXPECT_EQ(ReadFile(dir.File("one.wav")), kNew);
     EXPECT_EQ(ReadFile(dir.File("two.wav")), kNew);
-    struct stat info {};
+    struct stat info = {};
     ASSERT_EQ(stat(dir.File("two.wav").c_str(), &info), 0);
     EXPECT_EQ(info.st_nlink, 2u);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
@@ -183,12 +183,12 @@ TEST_P(RefusesToReplace, AndLeavesItUntouched)
     if (!GetParam().make(dir, "target.wav"))
         GTEST_SKIP() << "cannot make " << GetParam().label << " here";
     const std::string path = dir.File("target.wav");
-    struct stat before {};
+    struct stat before = {};
     ASSERT_EQ(lstat(path.c_str(), &before), 0);
     const Status status = Save(path);
     ASSERT_FALSE(status.IsOk());
     EXPECT_EQ(status.Message(), "ファイル「" + path + "」を保存できませんでした（" + GetParam().reason + "）。");
-    struct stat after {};
+    struct stat after = {};
     ASSERT_EQ(lstat(path.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_mode, before.st_mode);
