@@ -98,7 +98,8 @@ bool CaptureStream::Next(std::vector<std::int16_t>& block)
     std::unique_lock lock(m_recording->mutex);
     if (m_bEndless)
         m_deadline = std::chrono::steady_clock::now() + kStallMargin;
-    m_recording->changed.wait_until(lock, m_deadline, [&] { return m_recording->bDone || !m_recording->samples.empty(); });
+    m_recording->changed.wait_until(lock, m_deadline,
+                                    [&] { return m_recording->bDone || !m_recording->samples.empty(); });
     block.swap(m_recording->samples);
     m_recording->taken.notify_all();
     if (!block.empty())

@@ -75,8 +75,8 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate);
 
 // The completion notice: on kWomDone triggers the done target of the play that instance
 // identifies, with outcome; ignores any other message. device is unused, param1 the buffer header.
-void OnWaveDone(void* device, unsigned message, std::uintptr_t instance, std::uintptr_t param1,
-                std::uintptr_t param2, const Status& outcome);
+void OnWaveDone(void* device, unsigned message, std::uintptr_t instance, std::uintptr_t param1, std::uintptr_t param2,
+                const Status& outcome);
 
 // The volume position (0 to 100) that the dialog's slider starts at, and that a command plays at
 // unless told another.

@@ -129,7 +129,8 @@ int WriteSamples(snd_pcm_t* pPcm, PlaySession& session)
         const auto gain = static_cast<std::int32_t>(g_playback.gain.load(std::memory_order_relaxed));
         const std::size_t count = std::min<std::size_t>(kChunkFrames, session.samples.size() - position);
         for (std::size_t i = 0; i < count; ++i)
-            chunk[i] = static_cast<std::int16_t>(session.samples[position + i] * gain / static_cast<std::int32_t>(kFullLevel));
+            chunk[i] =
+                static_cast<std::int16_t>(session.samples[position + i] * gain / static_cast<std::int32_t>(kFullLevel));
         std::size_t written = 0;
         while (written < count) {
             const snd_pcm_sframes_t n = snd_pcm_writei(pPcm, chunk + written, count - written);
@@ -165,10 +166,10 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
         err = snd_pcm_drain(pPcm);  // returns when the last sample has been played
     snd_pcm_close(pPcm);
     if (err < 0)
-        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイスが止まりました（" +
-                                             DeviceErrorText(err) + "）。",
-                                         "The play ended early: the sound output stopped (" +
-                                             DeviceErrorText(err) + ")."));
+        Notify(*session,
+               Status::Failure("再生が途中で終わりました。音声出力デバイスが止まりました（" + DeviceErrorText(err) +
+                                   "）。",
+                               "The play ended early: the sound output stopped (" + DeviceErrorText(err) + ")."));
     else
         Notify(*session, Status());
     MarkFinished(*session);
@@ -278,8 +279,8 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused
     const auto* pSession = reinterpret_cast<const PlaySession*>(instance);
     if (pSession != nullptr && pSession->doneTarget)
         pSession->doneTarget(dwUser, outcome);
-    CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser,
-                  static_cast<unsigned>(param1), static_cast<unsigned>(param2));
+    CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser, static_cast<unsigned>(param1),
+                  static_cast<unsigned>(param2));
 }
 
 bool ApplyVolume(int position)

@@ -9,11 +9,10 @@ namespace corvane {
 // No completion by the signal's length plus kStallMarginMs.
 inline Status DeviceNotResponding()
 {
-    return Status::Failure(
-        "音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
-        "もう一度再生してください。",
-        "The sound output does not respond. Check the sound settings and the cables, "
-        "then play again.");
+    return Status::Failure("音声出力デバイスが応答しません。サウンドの設定や機器のつながりを確かめてから、"
+                           "もう一度再生してください。",
+                           "The sound output does not respond. Check the sound settings and the cables, "
+                           "then play again.");
 }
 
 inline Status NoSampleBuffer()

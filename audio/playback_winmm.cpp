@@ -38,8 +38,8 @@ struct Playback {
     DoneTarget doneTarget;
     std::atomic<std::uint32_t> dwLastVolume{0};
     std::atomic<bool> bVolumeSet{false};  // ApplyVolume has set one since the opening
-    std::atomic<bool> bNotified{true};  // the last play's one notice has been given
-    HANDLE hNotified = nullptr;         // set with bNotified, for the watchdog
+    std::atomic<bool> bNotified{true};    // the last play's one notice has been given
+    HANDLE hNotified = nullptr;           // set with bNotified, for the watchdog
     std::thread watchdog;
 };
 

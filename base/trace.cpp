@@ -34,9 +34,8 @@ void TraceLine(const char* pszFormat, ...)
     va_end(args);
     if (nLength < 0)
         return;
-    std::size_t nUsed = static_cast<std::size_t>(nLength) < sizeof szLine - 3
-                            ? static_cast<std::size_t>(nLength)
-                            : sizeof szLine - 3;
+    std::size_t nUsed =
+        static_cast<std::size_t>(nLength) < sizeof szLine - 3 ? static_cast<std::size_t>(nLength) : sizeof szLine - 3;
     szLine[nUsed++] = '\r';
     szLine[nUsed++] = '\n';
     szLine[nUsed] = '\0';

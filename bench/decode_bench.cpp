@@ -29,7 +29,8 @@ std::vector<std::int16_t> TenFrames(int rate)
     options.silenceMs = 100;
     std::vector<std::int16_t> samples;
     for (int i = 0; i < kFrames; ++i) {
-        const auto signal = stress::ComposeStressSignal({InformationKind::CallerNumber, "0312345678" + std::to_string(i)}, options);
+        const auto signal =
+            stress::ComposeStressSignal({InformationKind::CallerNumber, "0312345678" + std::to_string(i)}, options);
         samples.insert(samples.end(), signal->samples.begin(), signal->samples.end());
     }
     samples.resize(static_cast<std::size_t>(kSeconds * rate), 0);
@@ -113,14 +114,13 @@ BENCHMARK(BM_SpandspJclip)->Arg(48000)->Arg(8000)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv)
 {
-    return corvane::bench::RunWithTargets(
-        argc, argv,
-        {{"decode, 8 s at 48 kHz, against libsoxr and spandsp's JCLIP receiver", "BM_Decode/48000",
-          "BM_SpandspJclip/48000", 1, "", 1.0},
-         {"decode, 8 s at 8 kHz, against spandsp's JCLIP receiver", "BM_Decode/8000", "BM_SpandspJclip/8000", 1, "",
-          1.0},
-         {"decode with measurements, 8 s at 48 kHz, against decode alone", "BM_DecodeMeasured/48000",
-          "BM_Decode/48000", 1, "", 1.3},
-         {"decode with measurements, 8 s at 8 kHz, against decode alone", "BM_DecodeMeasured/8000", "BM_Decode/8000",
-          1, "", 1.3}});
+    return corvane::bench::RunWithTargets(argc, argv,
+                                          {{"decode, 8 s at 48 kHz, against libsoxr and spandsp's JCLIP receiver",
+                                            "BM_Decode/48000", "BM_SpandspJclip/48000", 1, "", 1.0},
+                                           {"decode, 8 s at 8 kHz, against spandsp's JCLIP receiver", "BM_Decode/8000",
+                                            "BM_SpandspJclip/8000", 1, "", 1.0},
+                                           {"decode with measurements, 8 s at 48 kHz, against decode alone",
+                                            "BM_DecodeMeasured/48000", "BM_Decode/48000", 1, "", 1.3},
+                                           {"decode with measurements, 8 s at 8 kHz, against decode alone",
+                                            "BM_DecodeMeasured/8000", "BM_Decode/8000", 1, "", 1.3}});
 }

@@ -25,9 +25,9 @@ using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr int kPlays = 5;
-constexpr double kStartTargetMs = 100.0;  // tone start, beyond the signal's own lead silence
+constexpr double kStartTargetMs = 100.0;   // tone start, beyond the signal's own lead silence
 constexpr double kReturnTargetMs = 300.0;  // notice, after the signal's end was heard
-constexpr int kTone = 1000;               // a monitored sample above this is tone
+constexpr int kTone = 1000;                // a monitored sample above this is tone
 
 // Records when the monitor hears tone: the first and last toned frame after a mark.
 class Monitor {
@@ -126,8 +126,9 @@ int main()
     std::vector<double> starts;
     std::vector<double> returns;
     for (int play = 0; play < kPlays; ++play) {
-        const ComposeOutcome outcome = ComposeSignal(ComposeMode::Play, {}, {InformationKind::CallerNumber,
-                                                     "01234567890123456789"}, *PlaybackBuffer(), [](const std::string&) {});
+        const ComposeOutcome outcome =
+            ComposeSignal(ComposeMode::Play, {}, {InformationKind::CallerNumber, "01234567890123456789"},
+                          *PlaybackBuffer(), [](const std::string&) {});
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         monitor.Reset();
         {
@@ -153,8 +154,7 @@ int main()
         const double returnMs = Ms(doneAt - last).count() - silenceMs;
         std::printf("play %d: tone %.0f ms after the lead silence, notice %.0f ms after the trailing silence, "
                     "Play disabled %.0f ms for a %.0f ms signal\n",
-                    play + 1, startMs, returnMs, Ms(doneAt - clicked).count(),
-                    1000.0 * outcome.Offset / kSampleRate);
+                    play + 1, startMs, returnMs, Ms(doneAt - clicked).count(), 1000.0 * outcome.Offset / kSampleRate);
         starts.push_back(startMs);
         returns.push_back(returnMs);
     }

@@ -79,9 +79,8 @@ int main(int argc, char** argv)
 {
     // The checked span of the 33-byte frame: 31 bytes less the two check bytes.
     constexpr double kCheckedBytes = 13 + 20 - 4;
-    return corvane::bench::RunWithTargets(
-        argc, argv,
-        {{"ComposeSignal, play mode, against a memset of the sample buffer", "BM_ComposeSignalPlay", "BM_MemsetFloor",
-          1, "", 1.0},
-         {"CalcCrc16", "BM_CalcCrc16", "", kCheckedBytes, "ns a byte", 2.0}});
+    return corvane::bench::RunWithTargets(argc, argv,
+                                          {{"ComposeSignal, play mode, against a memset of the sample buffer",
+                                            "BM_ComposeSignalPlay", "BM_MemsetFloor", 1, "", 1.0},
+                                           {"CalcCrc16", "BM_CalcCrc16", "", kCheckedBytes, "ns a byte", 2.0}});
 }

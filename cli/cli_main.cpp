@@ -43,7 +43,8 @@ std::string ProgramHelp()
 int RunProgram(Arguments arguments)
 {
     // The command is the first word that is no option; options may come before it.
-    const auto word = std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) { return !a.starts_with('-'); });
+    const auto word =
+        std::find_if(arguments.begin(), arguments.end(), [](const std::string& a) { return !a.starts_with('-'); });
     const std::string name = word != arguments.end() ? *word : std::string();
     for (const Command& command : Commands()) {
         if (name == command.pszName) {

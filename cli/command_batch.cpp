@@ -41,11 +41,12 @@ std::string FileNameOf(std::string text)
 bool IsParameterName(const SignalOptionSet& set, const std::string& name)
 {
     const auto parameters = set.Parameters();
-    return std::any_of(parameters.begin(), parameters.end(), [&name](const Option* pOption) { return pOption->name == name; });
+    return std::any_of(parameters.begin(), parameters.end(),
+                       [&name](const Option* pOption) { return pOption->name == name; });
 }
 
-std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptionSet& set, const SignalOptions& defaults,
-                                      BatchLine& parsed)
+std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptionSet& set,
+                                      const SignalOptions& defaults, BatchLine& parsed)
 {
     std::vector<std::string> fields;
     std::istringstream words(line);  // split on spaces and tabs alike
@@ -66,9 +67,11 @@ std::optional<Failure> ParseBatchLine(const std::string& line, const SignalOptio
             parsed.options.levelDbfs.reset();
         } else if (field->starts_with("name=") && field->size() > 5 && field->find('/') == std::string::npos) {
             parsed.name = field->substr(5);
-        } else if (const std::size_t equals = field->find('='); equals != std::string::npos && IsParameterName(set, field->substr(0, equals))) {
+        } else if (const std::size_t equals = field->find('=');
+                   equals != std::string::npos && IsParameterName(set, field->substr(0, equals))) {
             FrameParameter parameter;
-            if (std::optional<std::string> problem = ReadNamedParameter(field->substr(0, equals), field->substr(equals + 1), parameter))
+            if (std::optional<std::string> problem =
+                    ReadNamedParameter(field->substr(0, equals), field->substr(equals + 1), parameter))
                 return Failure{kExitFailed, *problem};
             parsed.options.extraParameters.push_back(parameter);
         } else {
@@ -94,12 +97,15 @@ std::optional<unsigned char> ControlCharacter(const std::string& line)
 
 int RunBatch(const Arguments& arguments)
 {
-    CommandLine line("batch FILE", Tr("Saves or plays one request a line of FILE: \"number N\" or \"reason P\", then amplitude= and name= fields.\n\nExample: corvane-cli batch numbers.txt --dir out"));
+    CommandLine line("batch FILE",
+                     Tr("Saves or plays one request a line of FILE: \"number N\" or \"reason P\", then amplitude= and "
+                        "name= fields.\n\nExample: corvane-cli batch numbers.txt --dir out"));
     const SignalOptionSet set;
     set.AddTo(line, false);
     const Option dir{"dir", Tr("Save one WAVE file per line into this folder."), "DIR"};
     const Option play{"play", Tr("Play the lines in turn instead of saving them.")};
-    const Option gap = Option{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"}.TakesWhole(0, 600000);
+    const Option gap =
+        Option{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"}.TakesWhole(0, 600000);
     const PlayerOptionSet playerSet;
     const Option quiet{"quiet", Tr("No progress line on the terminal."), "", 'q'};
     line.Add({dir, play, gap, playerSet.volume, playerSet.device, quiet});
@@ -167,7 +173,8 @@ int RunBatch(const Arguments& arguments)
         } else if (!failure) {
             const std::filesystem::path path = std::filesystem::absolute(parsed.Value(dir), error) / request.name;
             if (written.count(path) != 0)
-                failure = Failure{kExitFailed, Format(Tr("%1 was written by an earlier line; nothing is replaced"), {request.name})};
+                failure = Failure{kExitFailed,
+                                  Format(Tr("%1 was written by an earlier line; nothing is replaced"), {request.name})};
             else if (!(failure = WriteOutput(path.string(), OutputBytes(signal, false))))
                 written.insert(path);
         }
@@ -182,9 +189,9 @@ int RunBatch(const Arguments& arguments)
             ++nDone;
         }
         if (bProgress) {
-            const std::string progress = Format(bPlay ? Tr("batch: line %1, %2 played, %3 failed")
-                                                      : Tr("batch: line %1, %2 written, %3 failed"),
-                                                {number, Number(nDone), Number(nFailed)});
+            const std::string progress =
+                Format(bPlay ? Tr("batch: line %1, %2 played, %3 failed") : Tr("batch: line %1, %2 written, %3 failed"),
+                       {number, Number(nDone), Number(nFailed)});
             std::fputs(progress.c_str(), stderr);
             std::fflush(stderr);
         }
@@ -196,7 +203,8 @@ int RunBatch(const Arguments& arguments)
     if (!input.Error().empty())
         return Finish(Failure{kExitFailed, Format(Tr("Cannot read %1: %2"), {parsed.Positional()[0], input.Error()})});
     PrintOut(Format(bPlay ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"),
-                    {Number(nDone), Number(nFailed)}) + "\n");
+                    {Number(nDone), Number(nFailed)}) +
+             "\n");
     return nFailed == 0 ? 0 : kExitFailed;
 }
 

@@ -69,7 +69,9 @@ int Decode(const Arguments& arguments)
                "SECONDS"}
             .Takes(1, 600);
     capture.bValueOptional = true;
-    const Option rawFormat{"raw-format", Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."), "RATE:ENCODING"};
+    const Option rawFormat{"raw-format",
+                           Tr("Raw samples of one channel, as RATE:ENCODING (e.g. 8000:ulaw, 48000:s16le)."),
+                           "RATE:ENCODING"};
     const Option device = DeviceOption();
     const Option plot{"plot",
                       Tr("Also draw the first frame found, its cells, bytes, fields, faults and measurements, into "
@@ -79,11 +81,12 @@ int Decode(const Arguments& arguments)
     const Option limits{
         "limits", Tr("Check each measurement against the [min, max] this JSON file gives it; one outside is a fault."),
         "FILE"};
-    const Option calDbm =
-        CalibrationOption(Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."));
+    const Option calDbm = CalibrationOption(
+        Tr("The input's level in dBm for a full-scale sine (or CORVANE_CAL_DBM): levels in dBm too."));
     line.Add({tones.markHz, tones.spaceHz, tones.baud, channel, json, capture, device, rawFormat, plot, csv, limits,
               calDbm});
-    line.AddArgument("FILE", Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
+    line.AddArgument("FILE",
+                     Tr("A sound file (WAVE, FLAC, AIFF, AU, W64, RF64, CAF...); - for standard input (WAVE or raw)."));
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 1, parser))
         return *status;
@@ -122,9 +125,10 @@ int Decode(const Arguments& arguments)
     if (parser.IsSet(rawFormat)) {
         raw = RawLayout(parser.Value(rawFormat));
         if (!raw)
-            return Finish(Failure{kExitUsage, Format(Tr("--raw-format is RATE:ENCODING, RATE 8000 to 96000 and ENCODING one of "
-                                                        "u8, s16le, s24le, s32le, f32le, f64le, ulaw and alaw, not \"%1\"."),
-                                                     {parser.Value(rawFormat)})});
+            return Finish(
+                Failure{kExitUsage, Format(Tr("--raw-format is RATE:ENCODING, RATE 8000 to 96000 and ENCODING one of "
+                                              "u8, s16le, s24le, s32le, f32le, f64le, ulaw and alaw, not \"%1\"."),
+                                           {parser.Value(rawFormat)})});
     }
     auto source = OpenSampleSource(positional[0], static_cast<int>(nChannel), raw);
     if (auto* pFailure = std::get_if<Failure>(&source))

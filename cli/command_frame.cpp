@@ -10,7 +10,8 @@ namespace corvane::cli {
 
 int RunFrame(const Arguments& arguments)
 {
-    CommandLine line("frame", Tr("Prints the frame in hexadecimal, as the dialog's status line shows it, or as JSON.\n\nExample: corvane-cli frame --number 0312345678"));
+    CommandLine line("frame", Tr("Prints the frame in hexadecimal, as the dialog's status line shows it, or as "
+                                 "JSON.\n\nExample: corvane-cli frame --number 0312345678"));
     const SignalOptionSet set;
     set.AddTo(line, true);
     const Option json{"json", Tr("Print one JSON object instead of the status line's text.")};

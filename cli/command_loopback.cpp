@@ -45,12 +45,14 @@ std::pair<double, double> ToneFrequencies(const std::vector<float>& samples, int
 
 int Loopback(const Arguments& arguments)
 {
-    CommandLine line("loopback", Tr("Plays the signal while recording the default input, and checks the frame, level and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"));
+    CommandLine line("loopback", Tr("Plays the signal while recording the default input, and checks the frame, level "
+                                    "and tones received.\n\nExample: corvane-cli loopback --reason P --volume 80"));
     const SignalOptionSet set;
     set.AddTo(line, true);
     const PlayerOptionSet playerSet;
     const Option extra =
-        Option{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"}.Takes(0, 60);
+        Option{"extra-seconds", Tr("Seconds to record beyond the signal's length (default 1)."), "SECONDS"}.Takes(0,
+                                                                                                                  60);
     line.Add({playerSet.volume, extra, playerSet.device});
     ParsedOptions parser;
     if (auto status = ParseOrExit(line, arguments, 0, parser))
@@ -89,9 +91,10 @@ int Loopback(const Arguments& arguments)
     const auto last = std::find_if(recording.samples.rbegin(), recording.samples.rend(), loud).base();
     const auto [markHz, spaceHz] = ToneFrequencies(std::vector<float>(first, std::max(first, last)), signal.rate, {});
     const double levelDb = peak > 0 ? 20 * std::log10(peak) : -120.0;
-    PrintOut((bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
-             Format(Tr("level %1 dBFS, mark %2 Hz, space %3 Hz"), {Fixed(levelDb, 1), Fixed(markHz, 0), Fixed(spaceHz, 0)}) +
-             "\n");
+    PrintOut(
+        (bPass ? Tr("loopback: pass") : Tr("loopback: fail")) + "\n" +
+        Format(Tr("level %1 dBFS, mark %2 Hz, space %3 Hz"), {Fixed(levelDb, 1), Fixed(markHz, 0), Fixed(spaceHz, 0)}) +
+        "\n");
     for (std::size_t i = 0; i < measured.size(); ++i)
         PrintOut(FrameText(static_cast<int>(i) + 1, measured[i].frame) +
                  MeasuresText(measured[i].measures, std::nullopt));

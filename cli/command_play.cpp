@@ -9,7 +9,8 @@ namespace corvane::cli {
 
 int RunPlay(const Arguments& arguments)
 {
-    CommandLine line("play", Tr("Plays the signal once on the default output; exit status 0 only if all of it went out.\n\nExample: corvane-cli play --number 0312345678 --volume 60"));
+    CommandLine line("play", Tr("Plays the signal once on the default output; exit status 0 only if all of it went "
+                                "out.\n\nExample: corvane-cli play --number 0312345678 --volume 60"));
     const SignalOptionSet set;
     set.AddTo(line, true);
     const PlayerOptionSet playerSet;

@@ -9,7 +9,8 @@ namespace corvane::cli {
 
 int RunSave(const Arguments& arguments)
 {
-    CommandLine line("save", Tr("Writes the signal as a WAVE file, replacing an existing file whole or not at all.\n\nExample: corvane-cli save --reason P --amplitude 50 -o refused.wav"));
+    CommandLine line("save", Tr("Writes the signal as a WAVE file, replacing an existing file whole or not at "
+                                "all.\n\nExample: corvane-cli save --reason P --amplitude 50 -o refused.wav"));
     const SignalOptionSet set;
     set.AddTo(line, true);
     const Option output{"output", Tr("The file to write; - for standard output."), "FILE", 'o'};

@@ -94,9 +94,9 @@ int Sweep(const Arguments& arguments)
 
     // The receiver by its program's name: the rest of its command line says little on a picture.
     const std::string program = parsed.Value(receiver).substr(0, parsed.Value(receiver).find(' '));
-    SweepResults results(axes, Format(Tr("Frames decoded exactly by %1"),
-                                      {bExternal ? std::filesystem::path(program).filename().string()
-                                                 : std::string("corvane-cli decode")}));
+    SweepResults results(
+        axes, Format(Tr("Frames decoded exactly by %1"), {bExternal ? std::filesystem::path(program).filename().string()
+                                                                    : std::string("corvane-cli decode")}));
     for (const double secondValue : second) {
         results.BeginCurve(secondValue);
         for (const double firstValue : axes[0].values) {
@@ -136,15 +136,14 @@ int Sweep(const Arguments& arguments)
             return Finish(written);
     }
     if (parsed.IsSet(json)) {
-        const nlohmann::json summary{
-            {"version", Version()},
-            {"request", RequestJson(base.request)},
-            {"receiver", bExternal   ? parsed.Value(receiver)
-                         : bLoopback ? std::string("corvane-cli decode, through the loopback")
-                                     : std::string("corvane-cli decode")},
-            {"seeds", nSeeds},
-            {"vary", varied},
-            {"points", results.Points()}};
+        const nlohmann::json summary{{"version", Version()},
+                                     {"request", RequestJson(base.request)},
+                                     {"receiver", bExternal   ? parsed.Value(receiver)
+                                                  : bLoopback ? std::string("corvane-cli decode, through the loopback")
+                                                              : std::string("corvane-cli decode")},
+                                     {"seeds", nSeeds},
+                                     {"vary", varied},
+                                     {"points", results.Points()}};
         const std::string text = summary.dump() + "\n";
         if (auto written = WriteOutput(parsed.Value(json), {text.begin(), text.end()}))
             return Finish(written);

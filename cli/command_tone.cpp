@@ -18,13 +18,14 @@ int RunTone(const Arguments& arguments)
     const Option seconds = Option{"seconds", Tr("Length in seconds, 0.1 to 3600 (default 10)."), "S"}.Takes(0.1, 3600);
     const Option levelDbfs = LevelDbfsOption(Tr("Peak level in dBFS, -90 to 0 (default -10)."));
     const Option levelDbm = LevelDbmOption(Tr("Level in dBm at the sound card's output, with --cal-dbm."));
-    const Option rateOption =
-        Option{"rate", Tr("Sample rate in Hz, 8000 to 96000 (default 24000)."), "HZ"}.TakesWhole(kMinPlayRate, kMaxPlayRate);
+    const Option rateOption = Option{"rate", Tr("Sample rate in Hz, 8000 to 96000 (default 24000)."), "HZ"}.TakesWhole(
+        kMinPlayRate, kMaxPlayRate);
     const SignalOptionSet set;
     const Option output{"output", Tr("Save to this file instead of playing; - for standard output."), "FILE", 'o'};
     const Option raw{"raw", Tr("Bare 16-bit little-endian samples, no WAVE header.")};
     const PlayerOptionSet playerSet;
-    line.Add({hz, seconds, levelDbfs, levelDbm, set.calDbm, rateOption, output, raw, playerSet.volume, playerSet.device});
+    line.Add(
+        {hz, seconds, levelDbfs, levelDbm, set.calDbm, rateOption, output, raw, playerSet.volume, playerSet.device});
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 0, parsed))
         return *status;

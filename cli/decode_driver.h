@@ -17,9 +17,9 @@ namespace corvane::cli {
 // What decode gives besides the frames on standard output, and how it judges them.
 struct DecodeOutput {
     bool bJson = false;
-    std::string plotPath;  // draws the first frame found there (frame_picture.h) if not empty
-    std::string csvPath;   // appends one row a frame there if not empty
-    LineLimits limits;     // each frame's measurements checked against these
+    std::string plotPath;          // draws the first frame found there (frame_picture.h) if not empty
+    std::string csvPath;           // appends one row a frame there if not empty
+    LineLimits limits;             // each frame's measurements checked against these
     std::optional<double> calDbm;  // the input's level in dBm for a full-scale sine, for levels in dBm
     // How long after its signal a frame may wait for the quiet after it to end (a live input).
     double holdSeconds = std::numeric_limits<double>::infinity();

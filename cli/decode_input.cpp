@@ -50,10 +50,7 @@ class LayoutSource : public SampleSource {
 public:
     LayoutSource(std::unique_ptr<InputFile> pInput, const std::string& name, const WaveLayout& layout, int channel,
                  std::vector<char> head)
-        : m_pInput(std::move(pInput)),
-          m_name(name),
-          m_nRate(layout.rate),
-          m_data(layout, channel),
+        : m_pInput(std::move(pInput)), m_name(name), m_nRate(layout.rate), m_data(layout, channel),
           m_block(std::move(head))
     {
     }

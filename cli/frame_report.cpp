@@ -36,13 +36,10 @@ std::string Printable(const std::string& text)
     return shown;
 }
 
-
 std::string ReasonMeaning(const std::string& text)
 {
-    static const char* const kMeanings[] = {TrNoop("the caller refused"),
-                                            TrNoop("not available"),
-                                            TrNoop("public telephone"),
-                                            TrNoop("service conflict")};
+    static const char* const kMeanings[] = {TrNoop("the caller refused"), TrNoop("not available"),
+                                            TrNoop("public telephone"), TrNoop("service conflict")};
     const char* pLetter = text.size() == 1 ? std::strchr(kReasonLetters, text[0]) : nullptr;
     return pLetter != nullptr && *pLetter != '\0' ? Tr(kMeanings[pLetter - kReasonLetters]) : std::string();
 }
@@ -162,11 +159,13 @@ std::string FaultText(const FrameFault& fault)
     case FrameFault::Kind::Framing:
         return Format(Tr("no stop bit after byte %1"), {Number(fault.byte)});
     case FrameFault::Kind::Unexpected:
-        return Format(Tr("byte %1 is %2 where %3 belongs"), {Number(fault.byte), Hex(fault.received, 2), Hex(fault.expected, 2)});
+        return Format(Tr("byte %1 is %2 where %3 belongs"),
+                      {Number(fault.byte), Hex(fault.received, 2), Hex(fault.expected, 2)});
     case FrameFault::Kind::Cut:
         return Format(Tr("frame cut after byte %1"), {Number(fault.byte)});
     case FrameFault::Kind::Length:
-        return Format(Tr("message length %1, but its parameters take %2"), {Number(fault.expected), Number(fault.received)});
+        return Format(Tr("message length %1, but its parameters take %2"),
+                      {Number(fault.expected), Number(fault.received)});
     case FrameFault::Kind::Check:
         return Format(Tr("check %1 received, %2 computed"), {Hex(fault.received, 4), Hex(fault.expected, 4)});
     case FrameFault::Kind::Extra:
@@ -186,8 +185,7 @@ std::string FrameText(int index, const DecodedFrame& frame)
 {
     std::string text = Format(Tr("frame %1 at %2 s after %3 mark bits: %4\n"),
                               {Number(index), Fixed(frame.seconds, 3), Number(frame.markRun),
-                               frame.IsValid() ? Tr("valid")
-                                               : Format(Tr("%1 faults"), {Number(frame.faults.size())})});
+                               frame.IsValid() ? Tr("valid") : Format(Tr("%1 faults"), {Number(frame.faults.size())})});
     if (frame.messageType)
         text += "  " + Format(Tr("message type %1"), {Hex(*frame.messageType, 2)}) + "\n";
     for (const DecodedParameter& parameter : frame.parameters) {
@@ -198,7 +196,10 @@ std::string FrameText(int index, const DecodedFrame& frame)
                 value + (meaning.empty() ? "" : " (" + meaning + ")") + "\n";
     }
     if (frame.checkReceived && frame.checkComputed)
-        text += "  " + Format(Tr("check %1 received, %2 computed"), {Hex(*frame.checkReceived, 4), Hex(*frame.checkComputed, 4)}) + "\n";
+        text +=
+            "  " +
+            Format(Tr("check %1 received, %2 computed"), {Hex(*frame.checkReceived, 4), Hex(*frame.checkComputed, 4)}) +
+            "\n";
     for (const FrameFault& fault : frame.faults)
         text += "  " + Format(Tr("fault: %1"), {FaultText(fault)}) + "\n";
     return text;

@@ -70,7 +70,8 @@ bool LoadedModulesLeftPlaybackStuck()
 std::optional<Failure> LoadPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player)
 {
     std::optional<Failure> failure;
-    const auto make = reinterpret_cast<SignalPlayer* (*)()>(ModuleSymbol("corvane-cli-play", "CorvaneCliNewPlayer", failure));
+    const auto make =
+        reinterpret_cast<SignalPlayer* (*)()>(ModuleSymbol("corvane-cli-play", "CorvaneCliNewPlayer", failure));
     if (make == nullptr)
         return failure;
     player.reset(make());

@@ -121,20 +121,20 @@ std::optional<std::string> ReadNamedParameter(const std::string& name, const std
 std::string ParameterTypeName(std::uint8_t type)
 {
     switch (type) {
-        case kDateTime:
-            return Tr("date and time");
-        case 0x02:
-            return Tr("caller number");
-        case 0x04:
-            return Tr("absence reason");
-        case kCalledNumber:
-            return Tr("called number");
-        case kNumberExtension:
-            return Tr("caller number extension");
-        case kCalledExtension:
-            return Tr("called number extension");
-        default:
-            return {};
+    case kDateTime:
+        return Tr("date and time");
+    case 0x02:
+        return Tr("caller number");
+    case 0x04:
+        return Tr("absence reason");
+    case kCalledNumber:
+        return Tr("called number");
+    case kNumberExtension:
+        return Tr("caller number extension");
+    case kCalledExtension:
+        return Tr("called number extension");
+    default:
+        return {};
     }
 }
 

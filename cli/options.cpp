@@ -18,8 +18,8 @@ constexpr int kLongBase = 256;
 // Code points in text, as its width on the terminal would be counted for wrapping.
 std::size_t Width(const std::string& text)
 {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
 }
 
 // text broken at spaces into lines of at most width code points, each after indent.
@@ -69,7 +69,8 @@ std::vector<std::pair<std::string, std::string>> ParsedOptions::InOrder(std::spa
 {
     std::vector<std::pair<std::string, std::string>> given;
     for (const auto& [name, value] : m_given) {
-        if (std::any_of(options.begin(), options.end(), [&name](const Option* pOption) { return pOption->name == name; }))
+        if (std::any_of(options.begin(), options.end(),
+                        [&name](const Option* pOption) { return pOption->name == name; }))
             given.emplace_back(name, value);
     }
     return given;
@@ -101,9 +102,8 @@ std::optional<std::string> CommandLine::Parse(const std::vector<std::string>& ar
             break;
         }
         // An optional value left out: given as empty, so that getopt does not take what follows.
-        const bool bBare = std::any_of(m_options.begin(), m_options.end(), [&word](const Option& o) {
-            return o.bValueOptional && word == "--" + o.name;
-        });
+        const bool bBare = std::any_of(m_options.begin(), m_options.end(),
+                                       [&word](const Option& o) { return o.bValueOptional && word == "--" + o.name; });
         const bool bNextIsValue = i + 1 < arguments.size() && !arguments[i + 1].starts_with("-");
         words.push_back(bBare && !bNextIsValue ? word + "=" : word);
     }
@@ -124,8 +124,8 @@ std::optional<std::string> CommandLine::Parse(const std::vector<std::string>& ar
         if (code == '?' && optopt >= kLongBase)  // a value given to a switch
             return Format(Tr("Unexpected value after '%1'."), {given.substr(0, given.find('='))});
         if (code == '?') {
-            const std::string name = optopt != 0 ? std::string(1, static_cast<char>(optopt))
-                                                 : given.substr(2, given.find('=') - 2);
+            const std::string name =
+                optopt != 0 ? std::string(1, static_cast<char>(optopt)) : given.substr(2, given.find('=') - 2);
             return Format(Tr("Unknown option '%1'."), {name});
         }
         const auto item = code >= kLongBase ? m_options.begin() + (code - kLongBase)
@@ -149,7 +149,8 @@ std::string CommandLine::Help() const
         column = std::max(column, Width(name));
     column += 4;
     const auto entry = [column](const std::string& names, const std::string& meaning) {
-        return "  " + names + std::string(column - 2 - Width(names), ' ') + Wrapped(meaning, column, kLineWidth - column);
+        return "  " + names + std::string(column - 2 - Width(names), ' ') +
+               Wrapped(meaning, column, kLineWidth - column);
     };
     // Appended piece by piece: GCC 12 warns falsely about "\n" + a temporary string.
     help.append("\n").append(Tr("Options:")).append("\n");

@@ -16,7 +16,8 @@ namespace corvane::cli {
 // One option: a long name (without dashes), perhaps a one-letter short name, and a value's name
 // in the help when it takes a value.
 struct Option {
-    Option(std::string optionName, std::string optionHelp, std::string optionValueName = {}, char optionShortName = '\0')
+    Option(std::string optionName, std::string optionHelp, std::string optionValueName = {},
+           char optionShortName = '\0')
         : name(std::move(optionName)), help(std::move(optionHelp)), valueName(std::move(optionValueName)),
           shortName(optionShortName)
     {

@@ -12,12 +12,12 @@ nlohmann::json OptionsJson(const SignalOptions& options)
 {
     static const char* const kCorruptions[] = {"none", "crc", "parity", "truncate"};
     nlohmann::json json{{"dialogSignal", options.IsDialogSignal()},
-                     {"waveform", options.waveform == Waveform::Sine ? "sine" : "square"},
-                     {"rate", options.rate},
-                     {"leadMarks", options.leadMarks},
-                     {"trailMarks", options.trailMarks},
-                     {"silenceMs", options.silenceMs},
-                     {"corrupt", kCorruptions[static_cast<int>(options.corruption)]}};
+                        {"waveform", options.waveform == Waveform::Sine ? "sine" : "square"},
+                        {"rate", options.rate},
+                        {"leadMarks", options.leadMarks},
+                        {"trailMarks", options.trailMarks},
+                        {"silenceMs", options.silenceMs},
+                        {"corrupt", kCorruptions[static_cast<int>(options.corruption)]}};
     if (options.levelDbfs)
         json["levelDbfs"] = *options.levelDbfs;
     else
@@ -57,17 +57,16 @@ nlohmann::json SignalJson(const NotificationRequest& request, const SignalOption
     const int check = count >= 2 ? signal.frame.data[static_cast<std::size_t>(count - 2)] |
                                        signal.frame.data[static_cast<std::size_t>(count - 1)] << 8
                                  : 0;
-    return nlohmann::json{
-        {"version", Version()},
-        {"request", RequestJson(request)},
-        {"frame", Trimmed(HexFrameText(signal.frame))},
-        {"frameBytes", bytes},
-        {"check", Hex(check, 4)},
-        {"sendCount", count},
-        {"samples", signal.samples.size()},
-        {"seconds", static_cast<double>(signal.samples.size()) / signal.rate},
-        {"peak", signal.peak},
-        {"options", OptionsJson(options)}};
+    return nlohmann::json{{"version", Version()},
+                          {"request", RequestJson(request)},
+                          {"frame", Trimmed(HexFrameText(signal.frame))},
+                          {"frameBytes", bytes},
+                          {"check", Hex(check, 4)},
+                          {"sendCount", count},
+                          {"samples", signal.samples.size()},
+                          {"seconds", static_cast<double>(signal.samples.size()) / signal.rate},
+                          {"peak", signal.peak},
+                          {"options", OptionsJson(options)}};
 }
 
 }  // namespace corvane::cli

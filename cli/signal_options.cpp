@@ -29,9 +29,7 @@ Option CalibrationOption(std::string help)
 std::optional<Failure> ReadCalibration(const ParsedOptions& parser, const Option& option, std::optional<double>& dbm)
 {
     const char* const pEnvironment = std::getenv("CORVANE_CAL_DBM");
-    const std::string given = parser.IsSet(option)      ? parser.Value(option)
-                              : pEnvironment != nullptr ? pEnvironment
-                                                        : "";
+    const std::string given = parser.IsSet(option) ? parser.Value(option) : pEnvironment != nullptr ? pEnvironment : "";
     dbm.reset();
     if (given.empty())
         return std::nullopt;
@@ -92,7 +90,8 @@ std::optional<Failure> ReadSignalOptions(const ParsedOptions& parser, const Sign
         options.rate = rate;
     }
     // The tones may lie anywhere below half the rate that carries them.
-    for (const auto& [pOption, pValue] : {std::pair{&set.markHz, &options.markHz}, std::pair{&set.spaceHz, &options.spaceHz}}) {
+    for (const auto& [pOption, pValue] :
+         {std::pair{&set.markHz, &options.markHz}, std::pair{&set.spaceHz, &options.spaceHz}}) {
         if (!parser.IsSet(*pOption))
             continue;
         if (auto failure = ParseNumber(parser.Value(*pOption), 100, options.rate / 2.0, pOption->name, *pValue))
@@ -157,7 +156,8 @@ std::optional<Failure> ReadLevelDbm(const ParsedOptions& parser, const Option& l
     if (auto failure = ReadCalibration(parser, calDbm, calibration))
         return failure;
     if (!calibration)
-        return Failure{kExitUsage, Tr("--level-dbm needs --cal-dbm (or CORVANE_CAL_DBM): the level in dBm that the output gives for a full-scale sine, as a level meter reads it.")};
+        return Failure{kExitUsage, Tr("--level-dbm needs --cal-dbm (or CORVANE_CAL_DBM): the level in dBm that the "
+                                      "output gives for a full-scale sine, as a level meter reads it.")};
     constexpr double kSquareOverSine = 3.0103;  // dB: a square's power over a sine's of the same peak
     levelDbfs = level - *calibration - (bSquare ? kSquareOverSine : 0);
     if (levelDbfs < -90 || levelDbfs > 0)

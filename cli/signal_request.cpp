@@ -24,8 +24,8 @@ std::optional<Failure> ReadRequest(const std::string& number, bool bNumber, cons
 {
     if (bNumber == bReason)
         return Failure{kExitUsage, Tr("Give either --number or --reason.")};
-    const RequestProblem problem =
-        bNumber ? MakeNumberRequest(number, request) : MakeReasonRequest(reason.size() == 1 ? reason[0] : '\0', request);
+    const RequestProblem problem = bNumber ? MakeNumberRequest(number, request)
+                                           : MakeReasonRequest(reason.size() == 1 ? reason[0] : '\0', request);
     if (problem != RequestProblem::None)
         return Failure{kExitUsage, ProblemText(problem)};
     return std::nullopt;
@@ -40,8 +40,7 @@ std::optional<Failure> Compose(const NotificationRequest& request, const SignalO
     const int highest = options.corruption == Corruption::Truncate ? frame->bSendCnt - 1 : frame->bSendCnt;
     if (bByteNeeded && options.corruptByte > highest)
         return Failure{kExitUsage, Format(Tr("--corrupt names byte %1, but the frame has %2 bytes."),
-                                          {Number(options.corruptByte),
-                                           Number(frame->bSendCnt)})};
+                                          {Number(options.corruptByte), Number(frame->bSendCnt)})};
     std::optional<StressSignal> composed = ComposeStressSignal(request, options);
     if (!composed)
         return Failure{kExitUsage, Tr("The frame would be longer than 255 bytes.")};
@@ -49,8 +48,7 @@ std::optional<Failure> Compose(const NotificationRequest& request, const SignalO
     return std::nullopt;
 }
 
-std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set,
-                                  RequestedSignal& requested)
+std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set, RequestedSignal& requested)
 {
     if (auto failure = ReadRequest(parser.Value(set.number), parser.IsSet(set.number), parser.Value(set.reason),
                                    parser.IsSet(set.reason), requested.request))

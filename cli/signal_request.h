@@ -27,7 +27,6 @@ struct RequestedSignal {
 };
 
 // Reads the request and the signal options, and composes the signal.
-std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set,
-                                  RequestedSignal& requested);
+std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set, RequestedSignal& requested);
 
 }  // namespace corvane::cli

@@ -32,7 +32,8 @@ void SweepResults::Add(double first, double second, int nPassed, long long nSeed
     m_table << "," << nPassed << "," << nSeeds << "," << Fixed(share, 4) << "\n";
     m_points.push_back(entry);
     m_picture.series.back().points.emplace_back(first, 100 * share);
-    PrintOut(Format(Tr("%1: %2 of %3 decoded (%4 %)\n"), {point, Number(nPassed), Number(nSeeds), Fixed(100 * share, 1)}));
+    PrintOut(
+        Format(Tr("%1: %2 of %3 decoded (%4 %)\n"), {point, Number(nPassed), Number(nSeeds), Fixed(100 * share, 1)}));
     std::fflush(stdout);
 }
 

@@ -91,8 +91,9 @@ std::string Trimmed(std::string_view text)
 {
     constexpr std::string_view kBlanks = " \t\r\n";
     const std::size_t first = text.find_first_not_of(kBlanks);
-    return first == std::string_view::npos ? std::string()
-                                           : std::string(text.substr(first, text.find_last_not_of(kBlanks) + 1 - first));
+    return first == std::string_view::npos
+               ? std::string()
+               : std::string(text.substr(first, text.find_last_not_of(kBlanks) + 1 - first));
 }
 
 std::string Hex(int value, int digits)

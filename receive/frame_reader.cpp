@@ -68,8 +68,7 @@ private:
 // Reads the frame's body; false where it was cut short.
 bool ReadBody(Reader& reader, DecodedFrame& frame)
 {
-    if (!reader.Expect(kDle) || !reader.Expect(kSoh) || !reader.Next() || !reader.Expect(kDle) ||
-        !reader.Expect(kStx))
+    if (!reader.Expect(kDle) || !reader.Expect(kSoh) || !reader.Next() || !reader.Expect(kDle) || !reader.Expect(kStx))
         return false;
     const std::optional<std::uint8_t> type = reader.Next();
     if (!type)
@@ -124,8 +123,8 @@ DecodedFrame ReadFrame(const std::vector<std::uint8_t>& bytes)
         return frame;
     frame.checkReceived = static_cast<std::uint16_t>(*low | *high << 8);
     if (frame.checkReceived != frame.checkComputed)
-        frame.faults.push_back({FrameFault::Kind::Check, reader.Position() - 1, *frame.checkComputed,
-                                *frame.checkReceived});
+        frame.faults.push_back(
+            {FrameFault::Kind::Check, reader.Position() - 1, *frame.checkComputed, *frame.checkReceived});
     if (reader.Left() > 0)
         frame.faults.push_back({FrameFault::Kind::Extra, reader.Position() + 1, 0, static_cast<int>(reader.Left())});
     return frame;

@@ -37,9 +37,9 @@ struct DecodedParameter {
 };
 
 struct DecodedFrame {
-    double seconds = 0;  // when its first character began
+    double seconds = 0;               // when its first character began
     std::vector<double> byteSeconds;  // when each byte's start bit began
-    int markRun = 0;     // mark bits received before it
+    int markRun = 0;                  // mark bits received before it
     std::vector<std::uint8_t> bytes;  // as received, parity bits included
     std::optional<std::uint8_t> messageType;
     std::vector<DecodedParameter> parameters;

@@ -23,7 +23,7 @@ struct LineMeasures {
     std::optional<double> markDbfs;
     std::optional<double> spaceDbfs;
     std::optional<double> twistDb;
-    std::optional<double> snrDb;  // the tones' power against the noise's in 300 to 3400 Hz
+    std::optional<double> snrDb;      // the tones' power against the noise's in 300 to 3400 Hz
     std::optional<int> leadMarkBits;  // marks from the signal's start to the first start bit
     // Marks after the last character's stop bits, taken to be as many as the fewest between
     // characters.
@@ -65,7 +65,7 @@ struct FrameExtent {
     std::optional<long long> onset;  // the signal's first loud sample
     std::optional<long long> trailFrom;  // where the marks after the last character's data bits begin
     std::optional<long long> offset;     // one past the signal's last loud sample
-    int quietSamples = 1;  // a quiet this long ends the signal: longer than the lower tone's period
+    int quietSamples = 1;                // a quiet this long ends the signal: longer than the lower tone's period
 };
 
 // Measures frame's signal in held, except the silences, whose edges it finds (onset and offset):

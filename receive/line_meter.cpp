@@ -128,7 +128,8 @@ void LineMeter::Measure(Pending& pending, long long highest, bool bEndsByHighest
     }
     m_readableTo = m_n;
     // The marks after the frame end where the next start bit after a mark run begins, if one has.
-    const double lastStart = pending.frame.byteSeconds.empty() ? pending.frame.seconds : pending.frame.byteSeconds.back();
+    const double lastStart =
+        pending.frame.byteSeconds.empty() ? pending.frame.seconds : pending.frame.byteSeconds.back();
     if (const std::optional<long long> runEnd = RunEndAfter(static_cast<long long>(lastStart * m_rate));
         runEnd && *runEnd <= highest) {
         highest = *runEnd;

@@ -68,8 +68,8 @@ private:
     long long m_firstBlock = 0;
     float m_blockPeak = 0;
     int m_inBlock = 0;
-    long long m_lastBound = 0;  // where the last frame's characters ended
-    int m_nMarksInRow = 0;      // mark bits since the last space bit, at most a character's
+    long long m_lastBound = 0;        // where the last frame's characters ended
+    int m_nMarksInRow = 0;            // mark bits since the last space bit, at most a character's
     std::deque<long long> m_runEnds;  // where start bits after a mark run began, in order
     std::deque<Pending> m_pending;
 };

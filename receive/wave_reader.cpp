@@ -215,7 +215,7 @@ std::optional<Recording> ReadWave(std::span<const std::uint8_t> bytes, int chann
     if (!layout) {
         if (problem == WaveProblem::None)  // everything there is, and no data chunk in it
             problem = bytes.size() >= 16 && std::memcmp(bytes.data() + 12, "fmt ", 4) == 0 ? WaveProblem::NoData
-                                                                                              : WaveProblem::NotWave;
+                                                                                           : WaveProblem::NotWave;
         return std::nullopt;
     }
     std::span<const std::uint8_t> data = bytes.subspan(layout->dataOffset);

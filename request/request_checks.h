@@ -20,10 +20,10 @@ inline constexpr int kLongestNumberFrameBytes = 13 + static_cast<int>(kMaxNumber
 // What is wrong with a request; each front end words it for its operator.
 enum class RequestProblem {
     None,
-    EmptyNumber,      // "番号を入力してください"
-    NumberTooLong,    // "番号は20桁まで設定できます"
-    UnknownReason,    // not one of P, O, C, S
-    UnknownAmplitude, // not one of 10 %, 20 %, ..., 100 %
+    EmptyNumber,       // "番号を入力してください"
+    NumberTooLong,     // "番号は20桁まで設定できます"
+    UnknownReason,     // not one of P, O, C, S
+    UnknownAmplitude,  // not one of 10 %, 20 %, ..., 100 %
 };
 
 // Sets request to the caller number typed as utf8, in code page 932 (the first

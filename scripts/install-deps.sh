@@ -12,7 +12,7 @@ qt_svg_icons=libqt6svg6
 
 packages=(
     # build (build-essential too: the package build checks for it, and not every image has it)
-    build-essential cmake g++ make pkg-config
+    build-essential cmake g++ make pkg-config clang-format
     qt6-base-dev qt6-translations-l10n "$qt_svg_icons" qt6-tools-dev qt6-l10n-tools libsoxr-dev libsndfile1-dev libmagic-dev
     libasound2-dev libfontconfig-dev nlohmann-json3-dev gettext locales libcairo2-dev
     fonts-ipafont-gothic

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds and runs every test: a debug build (trace on), then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under ThreadSanitizer,
-# then the Debian package (a release build, checked for trace text and run as installed), and
-# the Windows build under wine with its installer.
+# Checks the C++ files' layout, then builds and runs every test: a debug build (trace on), then
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the audio tests under
+# ThreadSanitizer, then the Debian package (a release build, checked for trace text and run as
+# installed), and the Windows build under wine with its installer.
 source "$(dirname "$0")/common.sh"
+
+bash scripts/check-format.sh
 
 # The Windows builds (the tests' debug build and the release that goes into the zip and the
 # installer) compile alongside the Linux ones, which leave cores idle while their tests run;

@@ -30,8 +30,8 @@ struct ComposeOutcome {
 // (path and replaceFile are not used in Play mode).
 // A request that cannot be framed or synthesised composes nothing: Offset 0, buffer and status
 // line untouched. A failed save still leaves the new text and samples, as for a play.
-ComposeOutcome ComposeSignal(ComposeMode mode, const std::string& path,
-                             const NotificationRequest& request, SampleBuffer& buffer,
-                             const StatusLineSink& setStatusLine, const FileReplacer& replaceFile = {});
+ComposeOutcome ComposeSignal(ComposeMode mode, const std::string& path, const NotificationRequest& request,
+                             SampleBuffer& buffer, const StatusLineSink& setStatusLine,
+                             const FileReplacer& replaceFile = {});
 
 }  // namespace corvane

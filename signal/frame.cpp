@@ -53,7 +53,7 @@ std::optional<SignalFrame> ComposeFrame(const Parameters& parameters)
 {
     constexpr std::size_t kMaxCount = 255;
     std::size_t messageLength = 0;  // each parameter's type, length and text
-    std::size_t frameBytes = 11;  // DLE SOH, header, DLE STX, type, message length, DLE ETX, check
+    std::size_t frameBytes = 11;    // DLE SOH, header, DLE STX, type, message length, DLE ETX, check
     for (const auto& parameter : parameters) {
         if (parameter.text.size() > kMaxCount)
             return std::nullopt;
@@ -79,8 +79,8 @@ std::optional<SignalFrame> ComposeFrame(const Parameters& parameters)
     writer.Append(kEtx);
     CORVANE_TRACE("bSendCnt=%d", writer.Count());
 
-    const std::uint16_t crc = CalcCrc16(frame.data.data() + kUncheckedPrefix,
-                                        static_cast<std::uint16_t>(writer.Count() - kUncheckedPrefix));
+    const std::uint16_t crc =
+        CalcCrc16(frame.data.data() + kUncheckedPrefix, static_cast<std::uint16_t>(writer.Count() - kUncheckedPrefix));
     // Check bytes go out as computed, low byte first, with no parity and never doubled.
     writer.AppendRaw(static_cast<std::uint8_t>(crc & 0xFF));
     writer.AppendRaw(static_cast<std::uint8_t>(crc >> 8));

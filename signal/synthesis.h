@@ -10,15 +10,15 @@
 
 namespace corvane {
 
-inline constexpr int kSampleRate = 24000;      // samples per second
-inline constexpr int kBitCellSamples = 20;     // 1200 baud
-inline constexpr int kMarkHz = 1300;           // binary 1, stop bits, mark runs
-inline constexpr int kSpaceHz = 2100;          // binary 0, start bits
-inline constexpr int kSilenceSamples = 4800;   // 200 ms before and after the signal
+inline constexpr int kSampleRate = 24000;     // samples per second
+inline constexpr int kBitCellSamples = 20;    // 1200 baud
+inline constexpr int kMarkHz = 1300;          // binary 1, stop bits, mark runs
+inline constexpr int kSpaceHz = 2100;         // binary 0, start bits
+inline constexpr int kSilenceSamples = 4800;  // 200 ms before and after the signal
 inline constexpr int kLeadMarkCells = 80;
 inline constexpr int kTrailMarkCells = 40;
 inline constexpr int kBufferSamples = 48000;
-inline constexpr int kCellsPerByte = 10;       // start, eight data bits, stop
+inline constexpr int kCellsPerByte = 10;  // start, eight data bits, stop
 
 // The fixed part of every signal: both silences and both mark runs.
 inline constexpr int kSignalOverheadSamples =

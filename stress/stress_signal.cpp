@@ -126,18 +126,18 @@ void AddNoise(std::vector<std::int16_t>& samples, int silence, double snrDb, std
 void Corrupt(SignalFrame& frame, const SignalOptions& options)
 {
     switch (options.corruption) {
-        case Corruption::None:
-            break;
-        case Corruption::Crc:  // both check bytes inverted: no frame check can pass
-            frame.data[frame.bSendCnt - 2u] ^= 0xFF;
-            frame.data[frame.bSendCnt - 1u] ^= 0xFF;
-            break;
-        case Corruption::Parity:
-            frame.data[static_cast<std::size_t>(options.corruptByte - 1)] ^= 0x80;
-            break;
-        case Corruption::Truncate:
-            frame.bSendCnt = static_cast<std::uint8_t>(options.corruptByte);
-            break;
+    case Corruption::None:
+        break;
+    case Corruption::Crc:  // both check bytes inverted: no frame check can pass
+        frame.data[frame.bSendCnt - 2u] ^= 0xFF;
+        frame.data[frame.bSendCnt - 1u] ^= 0xFF;
+        break;
+    case Corruption::Parity:
+        frame.data[static_cast<std::size_t>(options.corruptByte - 1)] ^= 0x80;
+        break;
+    case Corruption::Truncate:
+        frame.bSendCnt = static_cast<std::uint8_t>(options.corruptByte);
+        break;
     }
 }
 

@@ -92,10 +92,9 @@ void InstallJapaneseSupport(QApplication& app)
     // The face itself where it exists, else the first Japanese Gothic installed: every one
     // that a package of fonts-japanese-gothic's providers brings.
     QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                               {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
-                                QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
-                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic"),
-                                QStringLiteral("TakaoPGothic")});
+                               {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+                                QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+                                QStringLiteral("VL PGothic"), QStringLiteral("TakaoPGothic")});
     // The Japanese texts of はい, いいえ, OK and the file dialog, whatever the system locale.
     auto* pTranslator = new QTranslator(&app);
     if (pTranslator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -93,8 +93,8 @@ double StatusLinePointsBound(const QLabel& status)
     const QChar wide = WidestOf(font, u"0123456789ABCDEF");
     const double piece = metrics.horizontalAdvance(QString(2, wide) + QLatin1Char(' '));
     const double space = metrics.horizontalAdvance(QLatin1Char(' '));  // hangs at a line's end
-    const QRect text = status.contentsRect().marginsRemoved(QMargins(status.margin(), status.margin(),
-                                                                      status.margin(), status.margin()));
+    const QRect text = status.contentsRect().marginsRemoved(
+        QMargins(status.margin(), status.margin(), status.margin(), status.margin()));
     double points = font.pointSizeF();
     for (; points > kSmallestFittingPoints; points -= 0.5) {
         const double scale = points / font.pointSizeF();
@@ -109,8 +109,7 @@ double StatusLinePointsBound(const QLabel& status)
 }  // namespace
 
 CCorvaneDlg::CCorvaneDlg(CDialogPrompts* pPrompts, QWidget* pParent)
-    : QDialog(pParent),
-      m_template(LoadDialogTemplate(QStringLiteral(":/corvane/main_dialog.json"))),
+    : QDialog(pParent), m_template(LoadDialogTemplate(QStringLiteral(":/corvane/main_dialog.json"))),
       m_pOwnPrompts(pPrompts == nullptr ? std::make_unique<CDialogPrompts>() : nullptr),
       m_pPrompts(pPrompts == nullptr ? m_pOwnPrompts.get() : pPrompts)
 {
@@ -540,9 +539,9 @@ void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
         m_pPrompts->ShowFailure(this, QStringLiteral("音声バッファを確保できません"));
         return;
     }
-    const ComposeOutcome outcome =
-        ComposeSignal(ComposeMode::Save, QFile::encodeName(*path).toStdString(), request, *pBuffer,
-                      [this](const std::string& text) { SetFrameText(text); }, SaveFileSafely);
+    const ComposeOutcome outcome = ComposeSignal(
+        ComposeMode::Save, QFile::encodeName(*path).toStdString(), request, *pBuffer,
+        [this](const std::string& text) { SetFrameText(text); }, SaveFileSafely);
     if (!outcome.status.IsOk())
         m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
 }

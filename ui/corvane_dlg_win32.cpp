@@ -123,69 +123,69 @@ INT_PTR CALLBACK CCorvaneDlg::DialogProc(HWND hWnd, UINT message, WPARAM wParam,
 INT_PTR CCorvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-        case WM_INITDIALOG:
-            if (OnCreate() != 0)
-                return FALSE;
-            return OnInitDialog();
-        case WM_PAINT:
-            OnPaint();
-            return TRUE;
-        case WM_QUERYDRAGICON:
-            return reinterpret_cast<INT_PTR>(m_hIcon);
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            OnHScroll(reinterpret_cast<HWND>(lParam));
-            return FALSE;  // and the default scroll handling
-        case WM_SETFOCUS:
-            // The dialog itself gets the focus when it is activated, back from a box or the file
-            // dialog too: the control that had it gets it again. The default would give it to
-            // the first control, or, while Play is parked, to the next button.
-            if (m_hLastFocus == nullptr)
-                return FALSE;
-            if (IsWindow(m_hLastFocus) && IsWindowEnabled(m_hLastFocus))
-                SetFocus(m_hLastFocus);
-            return TRUE;
-        case WM_CLOSE:
-            OnClose();
-            return TRUE;
-        case WM_DESTROY:
-            OnDestroy();
-            return TRUE;
-        case WM_APP_PLAY_ENDED: {
-            Status outcome;
-            if (wParam != 0) {
-                std::lock_guard lock(m_reportMutex);
-                outcome = m_playOutcome;
-            }
-            OnPlayEnded(outcome);
-            return TRUE;
+    case WM_INITDIALOG:
+        if (OnCreate() != 0)
+            return FALSE;
+        return OnInitDialog();
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        OnHScroll(reinterpret_cast<HWND>(lParam));
+        return FALSE;  // and the default scroll handling
+    case WM_SETFOCUS:
+        // The dialog itself gets the focus when it is activated, back from a box or the file
+        // dialog too: the control that had it gets it again. The default would give it to
+        // the first control, or, while Play is parked, to the next button.
+        if (m_hLastFocus == nullptr)
+            return FALSE;
+        if (IsWindow(m_hLastFocus) && IsWindowEnabled(m_hLastFocus))
+            SetFocus(m_hLastFocus);
+        return TRUE;
+    case WM_CLOSE:
+        OnClose();
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return TRUE;
+    case WM_APP_PLAY_ENDED: {
+        Status outcome;
+        if (wParam != 0) {
+            std::lock_guard lock(m_reportMutex);
+            outcome = m_playOutcome;
         }
-        case WM_APP_DEVICE_CHECKED: {
-            Status device;
+        OnPlayEnded(outcome);
+        return TRUE;
+    }
+    case WM_APP_DEVICE_CHECKED: {
+        Status device;
+        {
+            std::lock_guard lock(m_reportMutex);
+            device = m_deviceReport;
+        }
+        OnDeviceChecked(device);
+        return TRUE;
+    }
+    case WM_APP_START_CHECK:
+        CheckPlaybackDevice([hWnd = m_hWnd, this](const Status& device) {
             {
                 std::lock_guard lock(m_reportMutex);
-                device = m_deviceReport;
+                m_deviceReport = device;
             }
-            OnDeviceChecked(device);
-            return TRUE;
-        }
-        case WM_APP_START_CHECK:
-            CheckPlaybackDevice([hWnd = m_hWnd, this](const Status& device) {
-                {
-                    std::lock_guard lock(m_reportMutex);
-                    m_deviceReport = device;
-                }
-                PostMessageW(hWnd, WM_APP_DEVICE_CHECKED, 0, 0);
-            });
-            return TRUE;
-        case WM_APP_SHOW_DEVICE_PROBLEM:
-            ShowFailure(m_deviceStatus.Message() + "\n再生はできません。Wave保存はできます。");
-            return TRUE;
-        default:
-            return FALSE;
+            PostMessageW(hWnd, WM_APP_DEVICE_CHECKED, 0, 0);
+        });
+        return TRUE;
+    case WM_APP_SHOW_DEVICE_PROBLEM:
+        ShowFailure(m_deviceStatus.Message() + "\n再生はできません。Wave保存はできます。");
+        return TRUE;
+    default:
+        return FALSE;
     }
 }
 
@@ -298,21 +298,21 @@ void CCorvaneDlg::OnCommand(int id, int code)
     if (code != BN_CLICKED)
         return;
     switch (id) {
-        case IDC_PLAY:
-            OnPlay();
-            break;
-        case IDC_RADIO_NUMBER:
-        case IDC_RADIO_REASON:
-            UpdateInputEnables();
-            break;
-        case IDC_SAVE_WAVE:
-            OnSaveWave();
-            break;
-        case IDC_EXIT:
-            OnExit();
-            break;
-        default:  // IDOK and IDCANCEL, which Enter and Escape would give, do nothing
-            break;
+    case IDC_PLAY:
+        OnPlay();
+        break;
+    case IDC_RADIO_NUMBER:
+    case IDC_RADIO_REASON:
+        UpdateInputEnables();
+        break;
+    case IDC_SAVE_WAVE:
+        OnSaveWave();
+        break;
+    case IDC_EXIT:
+        OnExit();
+        break;
+    default:  // IDOK and IDCANCEL, which Enter and Escape would give, do nothing
+        break;
     }
 }
 
@@ -386,23 +386,23 @@ void CCorvaneDlg::SetPlayState(PlayState state)
     HWND hPlay = GetDlgItem(m_hWnd, IDC_PLAY);
     m_bPlayPending = state == PlayState::Playing;
     switch (state) {
-        case PlayState::Ready:
-            SetTooltip(IDC_PLAY, L"");
-            EnableWindow(hPlay, TRUE);
-            // A keyboard Play parked the focus on the dialog; give it back unless the operator moved on.
-            if (m_bPlayHadFocus && (GetFocus() == nullptr || GetFocus() == m_hWnd))
-                SetFocus(hPlay);
-            m_bPlayHadFocus = false;
-            return;
-        case PlayState::Playing:
-            SetTooltip(IDC_PLAY, L"再生中です。終わるとまた押せます。");
-            break;
-        case PlayState::Checking:
-            SetTooltip(IDC_PLAY, L"音声出力デバイスを確かめています。");
-            break;
-        case PlayState::NoDevice:
-            SetTooltip(IDC_PLAY, L"音声出力デバイスを開けないため、再生できません。");
-            break;
+    case PlayState::Ready:
+        SetTooltip(IDC_PLAY, L"");
+        EnableWindow(hPlay, TRUE);
+        // A keyboard Play parked the focus on the dialog; give it back unless the operator moved on.
+        if (m_bPlayHadFocus && (GetFocus() == nullptr || GetFocus() == m_hWnd))
+            SetFocus(hPlay);
+        m_bPlayHadFocus = false;
+        return;
+    case PlayState::Playing:
+        SetTooltip(IDC_PLAY, L"再生中です。終わるとまた押せます。");
+        break;
+    case PlayState::Checking:
+        SetTooltip(IDC_PLAY, L"音声出力デバイスを確かめています。");
+        break;
+    case PlayState::NoDevice:
+        SetTooltip(IDC_PLAY, L"音声出力デバイスを開けないため、再生できません。");
+        break;
     }
     // The dialog itself holds the focus meanwhile, where keys do nothing: handed on, it would
     // reach Wave保存, and the next Space would open the save dialog.

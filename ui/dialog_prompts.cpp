@@ -58,8 +58,8 @@ void CDialogPrompts::ShowFailure(QWidget* pParent, const QString& text)
 
 bool CDialogPrompts::AskExit(QWidget* pParent)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationName),
-                    QStringLiteral("終了しますか?"), QMessageBox::Yes | QMessageBox::No, pParent);
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationName), QStringLiteral("終了しますか?"),
+                    QMessageBox::Yes | QMessageBox::No, pParent);
     box.setDefaultButton(QMessageBox::No);
     UseFaceOf(pParent, box);
     return box.exec() != QMessageBox::No;
@@ -69,8 +69,7 @@ std::optional<QString> CDialogPrompts::AskSavePath(QWidget* pParent, const QStri
 {
     // Each entry shows its text and matches by the pattern hidden after it: "*.*" would list
     // only names with a dot here, where names need none.
-    QFileDialog dialog(pParent, QString(), folder,
-                       QStringLiteral("Wave File(*.wav) (*.wav);;All files(*.*) (*)"));
+    QFileDialog dialog(pParent, QString(), folder, QStringLiteral("Wave File(*.wav) (*.wav);;All files(*.*) (*)"));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -52,12 +52,11 @@ DialogTemplate LoadDialogTemplate(const QString& resourcePath)
     for (const QJsonValue& value : root["controls"].toArray()) {
         const QJsonObject control = value.toObject();
         const QJsonObject accessible = control["accessible"].toObject();
-        dialog.controls.push_back({control["name"].toString(), control["id"].toInt(),
-                                   control["kind"].toString(), control["text"].toString(),
-                                   control["icon"].toString(), ReadRect(control["rect"].toArray()),
-                                   control["group"].toBool(), control["tabstop"].toBool(),
-                                   accessible["name"].toString(), accessible["description"].toString(),
-                                   control["shortcut"].toString(), control["buddy"].toString()});
+        dialog.controls.push_back(
+            {control["name"].toString(), control["id"].toInt(), control["kind"].toString(), control["text"].toString(),
+             control["icon"].toString(), ReadRect(control["rect"].toArray()), control["group"].toBool(),
+             control["tabstop"].toBool(), accessible["name"].toString(), accessible["description"].toString(),
+             control["shortcut"].toString(), control["buddy"].toString()});
     }
     const QJsonObject lists = root["lists"].toObject();
     for (auto it = lists.begin(); it != lists.end(); ++it)
@@ -72,8 +71,8 @@ DialogUnits::DialogUnits(const QFont& font)
 {
     // The average width is taken over the 52 Latin letters, rounded, as dialog layouts expect.
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_nBaseX = (letters / 26 + 1) / 2;
     m_nBaseY = metrics.height();
 }

@@ -39,7 +39,7 @@ struct DialogTemplate {
     QString caption;
     QString fontFace;
     int fontPoints = 9;
-    QSize size;  // client area, dialog units
+    QSize size;                             // client area, dialog units
     std::vector<ControlTemplate> controls;  // template and tab order
     QMap<QString, QStringList> lists;       // initial items by control name
     QMap<QString, QStringList> iconFiles;   // resource files by icon name, largest first

@@ -53,15 +53,15 @@ TEST_P(NoDevice, IsReportedQuietlyWhileTheBufferStillServesSaving)
     EXPECT_EQ(nNotices, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Configs, NoDevice,
-    testing::Values(BrokenConfig{"CardThatIsNotThere", "pcm.!default { type hw card 99 }\n"},
-                    BrokenConfig{"EmptyFile", ""},
-                    BrokenConfig{"MissingFile", nullptr},
-                    BrokenConfig{"OnlyOtherDevices", "pcm.other { type null }\n"},
-                    BrokenConfig{"SyntaxError", "pcm.!default { type \n"},
-                    BrokenConfig{"UnknownType", "pcm.!default { type nosuchplugin }\n"}),
-    [](const testing::TestParamInfo<BrokenConfig>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Configs, NoDevice,
+                         testing::Values(BrokenConfig{"CardThatIsNotThere", "pcm.!default { type hw card 99 }\n"},
+                                         BrokenConfig{"EmptyFile", ""}, BrokenConfig{"MissingFile", nullptr},
+                                         BrokenConfig{"OnlyOtherDevices", "pcm.other { type null }\n"},
+                                         BrokenConfig{"SyntaxError", "pcm.!default { type \n"},
+                                         BrokenConfig{"UnknownType", "pcm.!default { type nosuchplugin }\n"}),
+                         [](const testing::TestParamInfo<BrokenConfig>& param) {
+                             return std::string(param.param.label);
+                         });
 
 }  // namespace
 }  // namespace corvane

@@ -36,8 +36,7 @@ class PlaybackTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_capture = std::filesystem::temp_directory_path() /
-                    ("corvane-capture-" + std::to_string(getpid()) + ".raw");
+        m_capture = std::filesystem::temp_directory_path() / ("corvane-capture-" + std::to_string(getpid()) + ".raw");
         setenv("AUDIO_CAPTURE_FILE", m_capture.c_str(), 1);
     }
     void TearDown() override
@@ -61,7 +60,8 @@ protected:
         const std::int32_t gain = static_cast<std::int32_t>(VolumeValue(position) & 0xFFFF);
         std::vector<std::int16_t> tones;
         for (int i = kSilenceSamples; i < offset - kSilenceSamples; ++i)
-            tones.push_back(static_cast<std::int16_t>(PlaybackBuffer()->samples[static_cast<std::size_t>(i)] * gain / 0xFFFF));
+            tones.push_back(
+                static_cast<std::int16_t>(PlaybackBuffer()->samples[static_cast<std::size_t>(i)] * gain / 0xFFFF));
         return tones;
     }
 
@@ -82,7 +82,7 @@ TEST_P(PlaybackVolumeTest, PlaysTheComposedSamplesTimesTheGain)
     ASSERT_TRUE(PlaySignal(offset).IsOk());
     ASSERT_TRUE(m_notices.WaitFor(1));
     EXPECT_EQ(PlaybackBuffer()->samples, before.samples);  // the gain is applied on the way out
-    ClosePlayback();  // flushes the capture file
+    ClosePlayback();                                       // flushes the capture file
 
     EXPECT_EQ(m_notices.Users(), std::vector<long>{0});
     const auto runs = ToneRuns(ReadSamples(m_capture));

@@ -64,9 +64,7 @@ TEST(Conventions, ExtraArgumentsAreBadUsage)
                                                {"batch", "-", "--dir", ".", "stray"}}) {
         const CliRun run = RunCli(arguments);
         EXPECT_EQ(run.status, 2) << arguments.back();
-        EXPECT_NE(run.err.find("Unexpected argument \"" + arguments.back()),
-                  std::string::npos)
-            << run.err;
+        EXPECT_NE(run.err.find("Unexpected argument \"" + arguments.back()), std::string::npos) << run.err;
     }
 }
 
@@ -89,9 +87,9 @@ TEST(Faults, AStandardOutputThatCannotBeWrittenFailsTheCommand)
 {
     TempDir dir;
     RunCli({"save", "--number", "0312345678", "-o", dir.File("s.wav")});
-    for (const std::string& command : {std::string("exec %s frame --number 1 >/dev/full"),
-                                       std::string("exec %s frame --number 1 --json >/dev/full"),
-                                       std::string("exec %s decode --json ") + dir.File("s.wav") + " >/dev/full"}) {
+    for (const std::string& command :
+         {std::string("exec %s frame --number 1 >/dev/full"), std::string("exec %s frame --number 1 --json >/dev/full"),
+          std::string("exec %s decode --json ") + dir.File("s.wav") + " >/dev/full"}) {
         char line[4096];
         std::snprintf(line, sizeof line, command.c_str(), CORVANE_CLI);
         const int status = std::system(line);
@@ -102,9 +100,9 @@ TEST(Faults, AStandardOutputThatCannotBeWrittenFailsTheCommand)
 TEST(Faults, AFileSizeLimitFailsTheSaveWithItsMessageAndTheBatchGoesOn)
 {
     TempDir dir;
-    const std::string status = ShellOutput("ulimit -f 16; printf 'number 1 name=a\\nnumber 2 name=b\\n' | LANG=C " +
-                                           std::string(CORVANE_CLI) + " batch - --dir " + dir.Path() + " >/dev/null 2>" +
-                                           dir.File("err") + "; echo $?");
+    const std::string status =
+        ShellOutput("ulimit -f 16; printf 'number 1 name=a\\nnumber 2 name=b\\n' | LANG=C " + std::string(CORVANE_CLI) +
+                    " batch - --dir " + dir.Path() + " >/dev/null 2>" + dir.File("err") + "; echo $?");
     EXPECT_EQ(status, "1\n");
     const std::vector<std::uint8_t> err = test::ReadFile(dir.File("err"));
     const std::string message(err.begin(), err.end());
@@ -117,9 +115,9 @@ TEST(Batch, LinesSplitOnTabsAndRefuseControlCharactersSlashesAndRepeats)
 {
     TempDir dir;
     const std::string lines = std::string("number\t0312345678\tname=tab\n") +  // 1: tabs separate
-                              "number 03/12\n" +                                  // 2: no subfolder
-                              std::string("number 1 name=a\0b\n", 18) +          // 3: a NUL
-                              "reason P name=tab\n";                              // 4: tab.wav again
+                              "number 03/12\n" +                               // 2: no subfolder
+                              std::string("number 1 name=a\0b\n", 18) +        // 3: a NUL
+                              "reason P name=tab\n";                           // 4: tab.wav again
     const CliRun run = RunCli({"batch", "-", "--dir", dir.Path()}, {"LANG=C"}, lines);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(std::filesystem::exists(dir.File("tab.wav")));
@@ -142,8 +140,8 @@ std::string OnTerminal(const std::string& command)
 TEST(Batch, ShowsItsProgressOnATerminalUnlessQuiet)
 {
     TempDir dir;
-    const std::string batch = "printf \"number 1\\nnumber 2\\n\" | LANG=C " + std::string(CORVANE_CLI) +
-                              " batch - --dir " + dir.Path();
+    const std::string batch =
+        "printf \"number 1\\nnumber 2\\n\" | LANG=C " + std::string(CORVANE_CLI) + " batch - --dir " + dir.Path();
     const std::string shown = OnTerminal(batch + " >/dev/null");
     EXPECT_NE(shown.find("batch: line 2, 2 written, 0 failed"), std::string::npos) << shown;
     EXPECT_NE(shown.rfind("\r\x1b[K"), std::string::npos);  // and cleared at the end

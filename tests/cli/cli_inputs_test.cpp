@@ -69,18 +69,17 @@ TEST_P(SoundFiles, AreDecoded)
     EXPECT_NE(run.out.find("caller number: 0312345678"), std::string::npos) << run.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, SoundFiles,
-    testing::Values(SoundFile{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 24000, true},
-                    SoundFile{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 24000, true},
-                    SoundFile{"au", SF_FORMAT_AU | SF_FORMAT_ULAW, 24000, true},
-                    SoundFile{"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 24000, true},
-                    SoundFile{"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 24000, true},
-                    SoundFile{"caf", SF_FORMAT_CAF | SF_FORMAT_ALAW, 24000, true},
-                    SoundFile{"ima_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 8000, true},
-                    SoundFile{"ms_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 8000, true},
-                    SoundFile{"gsm_wav", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, false}),
-    [](const testing::TestParamInfo<SoundFile>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Formats, SoundFiles,
+                         testing::Values(SoundFile{"flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 24000, true},
+                                         SoundFile{"aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 24000, true},
+                                         SoundFile{"au", SF_FORMAT_AU | SF_FORMAT_ULAW, 24000, true},
+                                         SoundFile{"w64", SF_FORMAT_W64 | SF_FORMAT_PCM_24, 24000, true},
+                                         SoundFile{"rf64", SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 24000, true},
+                                         SoundFile{"caf", SF_FORMAT_CAF | SF_FORMAT_ALAW, 24000, true},
+                                         SoundFile{"ima_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 8000, true},
+                                         SoundFile{"ms_adpcm_wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 8000, true},
+                                         SoundFile{"gsm_wav", SF_FORMAT_WAV | SF_FORMAT_GSM610, 8000, false}),
+                         [](const testing::TestParamInfo<SoundFile>& param) { return std::string(param.param.label); });
 
 TEST(RawInput, IsReadAsItsFormatSays)
 {
@@ -116,8 +115,8 @@ std::string WaveFile(std::vector<char> data, int channels = 1)
         return text;
     };
     const auto size = static_cast<std::uint32_t>(data.size());
-    return "RIFF" + le(36 + size + (size & 1), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) +
-           le(24000, 4) + le(48000u * channels, 4) + le(2 * channels, 2) + le(16, 2) + "data" + le(size, 4) +
+    return "RIFF" + le(36 + size + (size & 1), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(channels, 2) + le(24000, 4) +
+           le(48000u * channels, 4) + le(2 * channels, 2) + le(16, 2) + "data" + le(size, 4) +
            std::string(data.begin(), data.end());
 }
 
@@ -150,13 +149,25 @@ std::vector<HostileInput> HostileInputTable()
     return {
         {"one_data_byte", WaveFile({0x11}), {}, 2, "the data ends in the middle of a sample; its last 1 bytes", false},
         {"odd_data_length", WaveFile(odd), {}, 0, "the data ends in the middle of a sample; its last 1 bytes", true},
-        {"too_many_channels", WaveFile(SignalBytes(), 65535), {}, 2, "has more channels than the 256 that are read",
+        {"too_many_channels",
+         WaveFile(SignalBytes(), 65535),
+         {},
+         2,
+         "has more channels than the 256 that are read",
          false},
         {"riff_and_nothing_more", std::string("RIFF\0\0\0\0WAVE", 12), {}, 2, "holds no samples", false},
-        {"raw_cut_in_a_sample", std::string(1, '\0'), {"--raw-format", "8000:s16le"}, 2,
-         "the data ends in the middle of a sample", false},
-        {"raw_infinity", std::string(withInfinity.begin(), withInfinity.end()), {"--raw-format", "8000:f32le"}, 0,
-         "1 samples were beyond full scale or not numbers", true},
+        {"raw_cut_in_a_sample",
+         std::string(1, '\0'),
+         {"--raw-format", "8000:s16le"},
+         2,
+         "the data ends in the middle of a sample",
+         false},
+        {"raw_infinity",
+         std::string(withInfinity.begin(), withInfinity.end()),
+         {"--raw-format", "8000:f32le"},
+         0,
+         "1 samples were beyond full scale or not numbers",
+         true},
     };
 }
 

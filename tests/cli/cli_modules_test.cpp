@@ -45,8 +45,9 @@ TEST_P(LoadsOnlyWhatItUses, AsTheDynamicLoaderReports)
     TempDir dir;
     const Loading& loading = GetParam();
     // The loader names every file it loads on standard error under LD_DEBUG=files.
-    const CliRun run = RunCli(loading.arguments, {"LANG=C", "LD_DEBUG=files", "AUDIO_CAPTURE_FILE=" + dir.File("capture.raw")},
-                              loading.arguments[0] == "decode" ? "RIFF" : "");
+    const CliRun run =
+        RunCli(loading.arguments, {"LANG=C", "LD_DEBUG=files", "AUDIO_CAPTURE_FILE=" + dir.File("capture.raw")},
+               loading.arguments[0] == "decode" ? "RIFF" : "");
     ASSERT_NE(run.status, -1);
     for (const std::string& library : loading.loaded)
         EXPECT_TRUE(Loaded(run.err, library)) << library << " was not loaded";
@@ -58,12 +59,17 @@ const std::vector<std::string> kDecoderLibraries = {"libsndfile", "libspandsp", 
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, LoadsOnlyWhatItUses,
-    testing::Values(Loading{"Frame", {"frame", "--number", "01234567890123456789"}, {},
-                            {"libasound", "libQt6", "libsndfile", "libspandsp", "libmagic", "corvane-cli-"}},
-                    Loading{"Save", {"save", "--reason", "P", "-o", "-"}, {},
-                            {"libasound", "libQt6", "libsndfile", "libspandsp", "libmagic", "corvane-cli-"}},
-                    Loading{"Play", {"play", "--reason", "P"}, {"corvane-cli-play", "libasound"}, kDecoderLibraries},
-                    Loading{"Decode", {"decode", "-"}, {"corvane-cli-decode", "libsndfile"}, {"corvane-cli-play", "libQt6"}}),
+    testing::Values(
+        Loading{"Frame",
+                {"frame", "--number", "01234567890123456789"},
+                {},
+                {"libasound", "libQt6", "libsndfile", "libspandsp", "libmagic", "corvane-cli-"}},
+        Loading{"Save",
+                {"save", "--reason", "P", "-o", "-"},
+                {},
+                {"libasound", "libQt6", "libsndfile", "libspandsp", "libmagic", "corvane-cli-"}},
+        Loading{"Play", {"play", "--reason", "P"}, {"corvane-cli-play", "libasound"}, kDecoderLibraries},
+        Loading{"Decode", {"decode", "-"}, {"corvane-cli-decode", "libsndfile"}, {"corvane-cli-play", "libQt6"}}),
     [](const testing::TestParamInfo<Loading>& param) { return param.param.name; });
 
 TEST(Modules, AModuleThatIsMissingIsAFailureTheOtherCommandsDoNotNeed)
@@ -99,16 +105,16 @@ TEST_P(OptionSpelling, ReadsAsGnuProgramsRead)
 
 INSTANTIATE_TEST_SUITE_P(
     Options, OptionSpelling,
-    testing::Values(Spelling{"ValueAfterEquals", {"frame", "--reason=P"}, 0, "90 81 87 90 82 C0 03 84 81 50", ""},
-                    Spelling{"OptionsBeforeTheCommand", {"--json", "frame", "--reason", "P"}, 0, "{", ""},
-                    Spelling{"ShortOptionWithItsValueJoined", {"save", "--reason", "P", "-o-"}, 0, "RIFF", ""},
-                    Spelling{"OptionAfterTheFile", {"batch", "-", "--dir"}, 2, "", "Missing value after '--dir'."},
-                    Spelling{"ValueForASwitch", {"frame", "--reason", "P", "--json=yes"}, 2, "",
-                             "Unexpected value after '--json'."},
-                    Spelling{"UnknownLongOption", {"frame", "--colour", "red"}, 2, "", "Unknown option 'colour'."},
-                    Spelling{"UnknownShortOption", {"frame", "-z"}, 2, "", "Unknown option 'z'."},
-                    Spelling{"EndOfOptions", {"frame", "--reason", "P", "--", "--json"}, 2, "",
-                             "Unexpected argument \"--json\"."}),
+    testing::Values(
+        Spelling{"ValueAfterEquals", {"frame", "--reason=P"}, 0, "90 81 87 90 82 C0 03 84 81 50", ""},
+        Spelling{"OptionsBeforeTheCommand", {"--json", "frame", "--reason", "P"}, 0, "{", ""},
+        Spelling{"ShortOptionWithItsValueJoined", {"save", "--reason", "P", "-o-"}, 0, "RIFF", ""},
+        Spelling{"OptionAfterTheFile", {"batch", "-", "--dir"}, 2, "", "Missing value after '--dir'."},
+        Spelling{
+            "ValueForASwitch", {"frame", "--reason", "P", "--json=yes"}, 2, "", "Unexpected value after '--json'."},
+        Spelling{"UnknownLongOption", {"frame", "--colour", "red"}, 2, "", "Unknown option 'colour'."},
+        Spelling{"UnknownShortOption", {"frame", "-z"}, 2, "", "Unknown option 'z'."},
+        Spelling{"EndOfOptions", {"frame", "--reason", "P", "--", "--json"}, 2, "", "Unexpected argument \"--json\"."}),
     [](const testing::TestParamInfo<Spelling>& param) { return param.param.name; });
 
 TEST(Options, JapaneseUnderAJapaneseLocaleAndUtf8Always)

@@ -116,9 +116,8 @@ TEST(NamedParameters, BatchLinesTakeThemAsFields)
     test::TempDir dir;
     const std::string batch = dir.File("lines.txt");
     test::WriteFile(batch, {});
-    const std::string lines =
-        "number 0312345678 datetime=12082338 called=0120\nreason P number-ext=0102 name=p\n"
-        "number 1 datetime=9999\n";
+    const std::string lines = "number 0312345678 datetime=12082338 called=0120\nreason P number-ext=0102 name=p\n"
+                              "number 1 datetime=9999\n";
     const auto run = RunCli({"batch", "-", "--dir", dir.Path(), "--called-ext", "7F", "-q"}, {"LANG=C"}, lines);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("line 3: --datetime is now or MMDDhhmm"), std::string::npos) << run.err;

@@ -35,8 +35,8 @@ namespace {
 
 using test::CliRun;
 using test::Digits;
-using test::RunCli;
 using test::ReadFile;
+using test::RunCli;
 using test::TempDir;
 
 std::vector<std::uint8_t> Bytes(const std::string& text)
@@ -107,7 +107,8 @@ TEST(Save, AFailureSaysWhichFileAndWhyInTheLocalesLanguage)
     const std::string path = dir.File("missing/x.wav");
     const CliRun english = RunCli({"save", "--reason", "P", "-o", path}, {"LANG=C"});
     EXPECT_EQ(english.status, 1);
-    EXPECT_NE(english.err.find("corvane-cli: Cannot save the file \"" + path + "\": "), std::string::npos) << english.err;
+    EXPECT_NE(english.err.find("corvane-cli: Cannot save the file \"" + path + "\": "), std::string::npos)
+        << english.err;
     const CliRun japanese = RunCli({"save", "--reason", "P", "-o", path}, {"LANG=ja_JP.UTF-8"});
     EXPECT_EQ(japanese.status, 1);
     EXPECT_NE(japanese.err.find("ファイル「" + path + "」を保存できませんでした"), std::string::npos) << japanese.err;
@@ -142,18 +143,23 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"EmptyNumber", {"save", "--number", ""}, "C", "Please enter a number."},
         BadInput{"TwentyOneDigits", {"save", "--number", Digits(21)}, "C", "The number can have at most 20 digits."},
         BadInput{"EmptyNumberJapanese", {"save", "--number", ""}, "ja_JP.UTF-8", "番号を入力してください"},
-        BadInput{"TwentyOneDigitsJapanese", {"save", "--number", Digits(21)}, "ja_JP.UTF-8", "番号は20桁まで設定できます"},
+        BadInput{
+            "TwentyOneDigitsJapanese", {"save", "--number", Digits(21)}, "ja_JP.UTF-8", "番号は20桁まで設定できます"},
         BadInput{"UnknownReason", {"save", "--reason", "X"}, "C", "The reason is one of P, O, C and S."},
         BadInput{"AmplitudeOffTheList", {"save", "--reason", "P", "--amplitude", "15"}, "C", "10, 20, ..., 100"},
         BadInput{"NumberAndReason", {"save", "--reason", "P", "--number", "1"}, "C", "either --number or --reason"},
         BadInput{"NoRequest", {"frame"}, "C", "either --number or --reason"},
         BadInput{"NoOutput", {"frame", "--reason", "P", "--raw"}, "C", "raw"},
         BadInput{"UnknownCommand", {"sing"}, "C", "Unknown command \"sing\"."},
-        BadInput{"ByteBeyondTheFrame", {"save", "--reason", "P", "--corrupt", "parity:15"}, "C", "the frame has 14 bytes"},
+        BadInput{
+            "ByteBeyondTheFrame", {"save", "--reason", "P", "--corrupt", "parity:15"}, "C", "the frame has 14 bytes"},
         BadInput{"MarkBelowTheRange", {"save", "--reason", "P", "--mark-hz", "50"}, "C", "--mark-hz"},
         BadInput{"NoStopBit", {"save", "--reason", "P", "--stop-bits", "0"}, "C", "--stop-bits"},
         BadInput{"OddRate", {"save", "--reason", "P", "--rate", "22050"}, "C", "--rate is one of"},
-        BadInput{"LevelAndAmplitude", {"save", "--reason", "P", "--amplitude", "20", "--level-dbfs", "-6"}, "C", "not both"}),
+        BadInput{"LevelAndAmplitude",
+                 {"save", "--reason", "P", "--amplitude", "20", "--level-dbfs", "-6"},
+                 "C",
+                 "not both"}),
     [](const testing::TestParamInfo<BadInput>& param) { return std::string(param.param.label); });
 
 TEST(Batch, ABadLineIsReportedAndTheOthersStillRun)
@@ -163,7 +169,9 @@ TEST(Batch, ABadLineIsReportedAndTheOthersStillRun)
                               "numbr 123\n"
                               "# a comment\n"
                               "reason P name=refused amplitude=70  # trailing comment\n"
-                              "number " + Digits(21) + "\n"
+                              "number " +
+                              Digits(21) +
+                              "\n"
                               "\n"
                               "reason C\n";
     const CliRun run = RunCli({"batch", "-", "--dir", dir.Path()}, {"LANG=C"}, lines);
@@ -172,13 +180,14 @@ TEST(Batch, ABadLineIsReportedAndTheOthersStillRun)
     EXPECT_NE(run.err.find("line 5: The number can have at most 20 digits."), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "batch: 3 written, 2 failed\n");
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"number_0312345678.wav", "reason_C.wav", "refused.wav"}));
-    EXPECT_EQ(ReadFile(dir.File("refused.wav")), WaveFileBytes(*DialogBuffer({InformationKind::AbsenceReason, "P"}, 70)));
+    EXPECT_EQ(ReadFile(dir.File("refused.wav")),
+              WaveFileBytes(*DialogBuffer({InformationKind::AbsenceReason, "P"}, 70)));
 }
 
 TEST(Json, NamesTheRequestFrameLengthAndEveryStressOption)
 {
     const CliRun run = RunCli({"frame", "--number", "0312345678", "--json", "--waveform", "sine", "--rate", "8000",
-                            "--noise-snr", "20", "--seed", "9", "--param", "0x01:12081530", "--corrupt", "crc"});
+                               "--noise-snr", "20", "--seed", "9", "--param", "0x01:12081530", "--corrupt", "crc"});
     ASSERT_EQ(run.status, 0) << run.err;
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
     EXPECT_EQ(json["request"]["text"].toString().toStdString(), "0312345678");
@@ -206,8 +215,9 @@ TEST_P(MinimodemAtRate, ReceivesTheSineSignalAlsoInNoise)
         return std::vector<std::uint8_t>(frame->data.begin(), frame->data.begin() + frame->bSendCnt);
     }();
     for (const bool bNoise : {false, true}) {
-        std::vector<std::string> arguments = {"save", "--number", "0312345678", "--waveform", "sine", "--rate",
-                                              std::to_string(GetParam()), "-o", dir.File("s.wav")};
+        std::vector<std::string> arguments = {
+            "save", "--number",       "0312345678", "--waveform", "sine", "--rate", std::to_string(GetParam()),
+            "-o",   dir.File("s.wav")};
         if (bNoise)
             arguments.insert(arguments.end(), {"--noise-snr", "20", "--seed", "5"});
         ASSERT_EQ(RunCli(arguments).status, 0);
@@ -240,7 +250,8 @@ TEST(Play, SendsTheWholeSignalAndSaysWhenItCouldNot)
     auto played = Samples(ReadFile(dir.File("capture.raw")));
     EXPECT_EQ(played, std::vector<std::int16_t>(buffer->samples.begin(), buffer->samples.begin() + buffer->Offset));
 
-    const CliRun failed = RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("missing/x.raw")});
+    const CliRun failed =
+        RunCli({"play", "--reason", "C"}, {"LANG=C", "AUDIO_CAPTURE_FILE=" + dir.File("missing/x.raw")});
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find("corvane-cli: "), std::string::npos);
 }
@@ -294,8 +305,8 @@ TEST(Play, ADeviceThatDoesNotOpenIsReportedInTime)
 class Decode : public testing::Test {
 protected:
     // Saves a signal with the given options and decodes it; the decoder's run.
-    CliRun SaveAndDecode(const std::vector<std::string>& saveOptions, const std::vector<std::string>& decodeOptions = {},
-                         const std::string& locale = "C")
+    CliRun SaveAndDecode(const std::vector<std::string>& saveOptions,
+                         const std::vector<std::string>& decodeOptions = {}, const std::string& locale = "C")
     {
         std::vector<std::string> save = {"save", "-o", m_dir.File("s.wav")};
         save.insert(save.end(), saveOptions.begin(), saveOptions.end());
@@ -433,7 +444,8 @@ TEST(Loopback, SweepsThroughTheCable)
                               {"LANG=C", cable.Environment()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "stop-bits=1.00: 1 of 1 decoded (100.0 %)\nstop-bits=2.00: 1 of 1 decoded (100.0 %)\n");
-    const CliRun both = RunCli({"sweep", "--number", "1", "--vary", "snr=0:1:1", "--loopback", "--receiver", "true {}"});
+    const CliRun both =
+        RunCli({"sweep", "--number", "1", "--vary", "snr=0:1:1", "--loopback", "--receiver", "true {}"});
     EXPECT_EQ(both.status, 2);
 }
 

@@ -17,8 +17,8 @@ struct CliRun {
 // Runs corvane-cli with arguments, environment additions and standard input, sending it
 // interruptSignal after interruptAfter when that is positive; at most 30 s.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
-              const std::string& input = {},
-              std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0), int interruptSignal = 2);
+              const std::string& input = {}, std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0),
+              int interruptSignal = 2);
 
 // The same with another program file, as RunCli runs corvane-cli.
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,

@@ -18,8 +18,8 @@ namespace {
 void Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
     std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::int16_t> Samples(const NotificationRequest& request, int rate, stress::Waveform waveform)
@@ -60,7 +60,8 @@ int main(int argc, char** argv)
 
     // Raw samples: a seed, then the format's name on a line of its own, then the samples.
     const std::vector<std::int16_t> sine = Samples(number, 8000, stress::Waveform::Sine);
-    std::string name = "\x05" "8000:s16le\n";
+    std::string name = "\x05"
+                       "8000:s16le\n";
     file = Bytes({}, name.data(), name.size());
     file.insert(file.end(), reinterpret_cast<const std::uint8_t*>(sine.data()),
                 reinterpret_cast<const std::uint8_t*>(sine.data() + sine.size()));
@@ -68,7 +69,8 @@ int main(int argc, char** argv)
     std::vector<float> floats;
     for (const std::int16_t sample : sine)
         floats.push_back(static_cast<float>(sample) / 32768.0f);
-    name = "\x09" "8000:f32le\n";
+    name = "\x09"
+           "8000:f32le\n";
     file = Bytes({}, name.data(), name.size());
     file.insert(file.end(), reinterpret_cast<const std::uint8_t*>(floats.data()),
                 reinterpret_cast<const std::uint8_t*>(floats.data() + floats.size()));

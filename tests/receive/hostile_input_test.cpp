@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -74,8 +73,8 @@ TEST_P(EveryRate, PiecesOfEverySizeGiveTheSameBitsAndFrames)
     ExpectSame(DecodeInPieces(recording, [&] { return std::size_t{++nPiece % 2 == 0 ? 0u : 7u}; }), whole,
                "odd, with empty pieces between");
     std::mt19937 random(GetParam());
-    ExpectSame(DecodeInPieces(recording, [&] { return std::size_t{random() % 4 == 0 ? 0u : random() % 9001}; }),
-               whole, "random");
+    ExpectSame(DecodeInPieces(recording, [&] { return std::size_t{random() % 4 == 0 ? 0u : random() % 9001}; }), whole,
+               "random");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, EveryRate, testing::Values(8000, 24000, 32000, 44100, 48000, 96000),
@@ -109,13 +108,12 @@ TEST_P(BadSamples, AreCountedAndLeaveTheFramesAfterThemWhole)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, BadSamples,
-    testing::Values(BadSample{"infinity", std::numeric_limits<float>::infinity()},
-                    BadSample{"minus_infinity", -std::numeric_limits<float>::infinity()},
-                    BadSample{"not_a_number", std::numeric_limits<float>::quiet_NaN()},
-                    BadSample{"beyond_full_scale", 1e30f}, BadSample{"just_beyond", -1.0001f}),
-    [](const testing::TestParamInfo<BadSample>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Values, BadSamples,
+                         testing::Values(BadSample{"infinity", std::numeric_limits<float>::infinity()},
+                                         BadSample{"minus_infinity", -std::numeric_limits<float>::infinity()},
+                                         BadSample{"not_a_number", std::numeric_limits<float>::quiet_NaN()},
+                                         BadSample{"beyond_full_scale", 1e30f}, BadSample{"just_beyond", -1.0001f}),
+                         [](const testing::TestParamInfo<BadSample>& param) { return std::string(param.param.label); });
 
 std::vector<std::uint8_t> SavedSignal()
 {
@@ -182,7 +180,9 @@ TEST(ReadWave, ReadsNoFurtherThanItsInput)
         const std::vector<std::uint8_t> prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
         WaveProblem problem = WaveProblem::None;
         EXPECT_EQ(ReadWave(prefix, 1, problem).has_value(), length >= 46) << length;
-        EXPECT_EQ(problem, length < 16 ? WaveProblem::NotWave : length < 46 ? WaveProblem::NoData : WaveProblem::None)
+        EXPECT_EQ(problem, length < 16   ? WaveProblem::NotWave
+                           : length < 46 ? WaveProblem::NoData
+                                         : WaveProblem::None)
             << length;
     }
 }

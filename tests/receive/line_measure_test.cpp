@@ -134,28 +134,91 @@ const MeasureCase kCases[] = {
     {"dialog", {}},
     {"dialog_loud", With([](SignalOptions& o) { o.amplitudePercent = 100; })},
     {"square_8k", With([](SignalOptions& o) { o.rate = 8000; }), kQuiet | kTiming, 2},
-    {"square_44k", With([](SignalOptions& o) { o.rate = 44100; o.levelDbfs = -20; }), kAll, 2},
-    {"square_48k", With([](SignalOptions& o) { o.rate = 48000; o.leadMarks = 40; }), kAll, 2},
-    {"sine_8k", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 8000; o.levelDbfs = -6; })},
-    {"sine_16k", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 16000; o.levelDbfs = -30; })},
-    {"sine_44k", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 44100; o.levelDbfs = -1; })},
+    {"square_44k", With([](SignalOptions& o) {
+         o.rate = 44100;
+         o.levelDbfs = -20;
+     }),
+     kAll, 2},
+    {"square_48k", With([](SignalOptions& o) {
+         o.rate = 48000;
+         o.leadMarks = 40;
+     }),
+     kAll, 2},
+    {"sine_8k", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.rate = 8000;
+         o.levelDbfs = -6;
+     })},
+    {"sine_16k", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.rate = 16000;
+         o.levelDbfs = -30;
+     })},
+    {"sine_44k", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.rate = 44100;
+         o.levelDbfs = -1;
+     })},
     {"sine_48k_moved", With([](SignalOptions& o) {
-         o.waveform = Waveform::Sine; o.rate = 48000; o.markHz = 1260; o.spaceHz = 2150; o.baud = 1188; })},
-    {"sine_slow", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1150; o.markHz = 1320; })},
-    {"square_moved", With([](SignalOptions& o) { o.rate = 16000; o.markHz = 1330; o.spaceHz = 2060; o.baud = 1212; }),
+         o.waveform = Waveform::Sine;
+         o.rate = 48000;
+         o.markHz = 1260;
+         o.spaceHz = 2150;
+         o.baud = 1188;
+     })},
+    {"sine_slow", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.baud = 1150;
+         o.markHz = 1320;
+     })},
+    {"square_moved", With([](SignalOptions& o) {
+         o.rate = 16000;
+         o.markHz = 1330;
+         o.spaceHz = 2060;
+         o.baud = 1212;
+     }),
      kTones | kQuiet | kTiming},
     {"runs", With([](SignalOptions& o) {
-         o.waveform = Waveform::Sine; o.leadMarks = 30; o.trailMarks = 12;
-         o.stopBits = 2; o.charGapBits = 3; o.silenceMs = 50; })},
+         o.waveform = Waveform::Sine;
+         o.leadMarks = 30;
+         o.trailMarks = 12;
+         o.stopBits = 2;
+         o.charGapBits = 3;
+         o.silenceMs = 50;
+     })},
     {"gaps_square", With([](SignalOptions& o) {
-         o.stopBits = 3; o.charGapBits = 6; o.trailMarks = 5; o.silenceMs = 10; })},
-    {"long_silence", With([](SignalOptions& o) { o.leadMarks = 300; o.trailMarks = 0; o.silenceMs = 1500; })},
-    {"no_silence", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.silenceMs = 0; })},
-    {"noise_5", With([](SignalOptions& o) { o.noiseSnrDb = 5; o.rate = 8000; o.waveform = Waveform::Sine; }), 0},
-    {"noise_10", With([](SignalOptions& o) { o.noiseSnrDb = 10; o.rate = 16000; o.waveform = Waveform::Sine; }),
+         o.stopBits = 3;
+         o.charGapBits = 6;
+         o.trailMarks = 5;
+         o.silenceMs = 10;
+     })},
+    {"long_silence", With([](SignalOptions& o) {
+         o.leadMarks = 300;
+         o.trailMarks = 0;
+         o.silenceMs = 1500;
+     })},
+    {"no_silence", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.silenceMs = 0;
+     })},
+    {"noise_5", With([](SignalOptions& o) {
+         o.noiseSnrDb = 5;
+         o.rate = 8000;
+         o.waveform = Waveform::Sine;
+     }),
+     0},
+    {"noise_10", With([](SignalOptions& o) {
+         o.noiseSnrDb = 10;
+         o.rate = 16000;
+         o.waveform = Waveform::Sine;
+     }),
      kTiming},
     {"noise_15", With([](SignalOptions& o) { o.noiseSnrDb = 15; }), kLevels | kTiming},
-    {"noise_22", With([](SignalOptions& o) { o.noiseSnrDb = 22; o.rate = 48000; o.waveform = Waveform::Sine; }),
+    {"noise_22", With([](SignalOptions& o) {
+         o.noiseSnrDb = 22;
+         o.rate = 48000;
+         o.waveform = Waveform::Sine;
+     }),
      kLevels | kQuiet | kTiming},
     {"noise_25_square", With([](SignalOptions& o) { o.noiseSnrDb = 25; }), kLevels | kQuiet | kTiming},
 };
@@ -272,13 +335,30 @@ struct Condition {
 const Condition kConditions[] = {
     {"dialog_to_96k", {}, 96000},
     {"dialog_to_8k_sine", With([](SignalOptions& o) { o.waveform = Waveform::Sine; }), 8000},
-    {"sine_8k_to_44k", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 8000; }), 44100},
-    {"sine_band", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 8000; o.levelDbfs = -10; }), 0,
-     true},
+    {"sine_8k_to_44k", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.rate = 8000;
+     }),
+     44100},
+    {"sine_band", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.rate = 8000;
+         o.levelDbfs = -10;
+     }),
+     0, true},
     {"sine_band_moved", With([](SignalOptions& o) {
-         o.waveform = Waveform::Sine; o.rate = 16000; o.markHz = 1250; o.spaceHz = 2150; }), 0, true},
+         o.waveform = Waveform::Sine;
+         o.rate = 16000;
+         o.markHz = 1250;
+         o.spaceHz = 2150;
+     }),
+     0, true},
     {"dialog_band", {}, 0, true, kQuiet | kTiming, 0.03},
-    {"noise_band", With([](SignalOptions& o) { o.waveform = Waveform::Sine; o.noiseSnrDb = 12; }), 0, true, kTiming},
+    {"noise_band", With([](SignalOptions& o) {
+         o.waveform = Waveform::Sine;
+         o.noiseSnrDb = 12;
+     }),
+     0, true, kTiming},
 };
 
 class MeasuredRecordings : public testing::TestWithParam<Condition> {};

@@ -21,12 +21,12 @@ namespace corvane {
 namespace {
 
 using stress::ComposeStressSignal;
-using test::Digits;
-using test::Number;
-using test::Reason;
 using stress::Corruption;
 using stress::SignalOptions;
 using stress::Waveform;
+using test::Digits;
+using test::Number;
+using test::Reason;
 
 std::vector<std::uint8_t> FrameBytes(const SignalFrame& frame)
 {
@@ -89,34 +89,94 @@ TEST_P(Conditions, StillDecodeByteForByte)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Conditions,
-    testing::Values(
-        Condition{"DialogSquare", [](SignalOptions&) {}},
-        Condition{"Sine8000", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 8000; }},
-        Condition{"Sine16000", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 16000; }},
-        Condition{"Sine24000", [](SignalOptions& o) { o.waveform = Waveform::Sine; }},
-        Condition{"Sine44100", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 44100; }},
-        Condition{"Sine48000", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.rate = 48000; }},
-        Condition{"Square48000", [](SignalOptions& o) { o.rate = 48000; }},
-        Condition{"Minus40dBFS", [](SignalOptions& o) { o.levelDbfs = -40; }},
-        Condition{"Noise12dB", [](SignalOptions& o) { o.noiseSnrDb = 12; o.seed = 11; }},
-        Condition{"SineNoise12dB", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.noiseSnrDb = 12; o.seed = 12; }},
-        Condition{"FortyLeadMarks", [](SignalOptions& o) { o.leadMarks = 40; }},
-        Condition{"Minus70dBFS", [](SignalOptions& o) { o.levelDbfs = -70; }},
-        Condition{"Noise6dB", [](SignalOptions& o) { o.noiseSnrDb = 6; o.seed = 21; }},
-        Condition{"SineNoise4dB", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.noiseSnrDb = 4; o.seed = 22; }},
-        Condition{"TonesTenPercentHighNoise10dB",
-                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1430; o.spaceHz = 2310; o.noiseSnrDb = 10; o.seed = 23; }},
-        Condition{"TonesTenPercentLowNoise10dB",
-                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1170; o.spaceHz = 1890; o.noiseSnrDb = 10; o.seed = 24; }},
-        Condition{"TonesTwoHundredHzLow",
-                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1100; o.spaceHz = 1900; }},
-        Condition{"TonesTwoHundredHzHigh",
-                  [](SignalOptions& o) { o.waveform = Waveform::Sine; o.markHz = 1500; o.spaceHz = 2300; }},
-        Condition{"BitRateFivePercentSlow", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1140; }},
-        Condition{"BitRateFivePercentFast", [](SignalOptions& o) { o.waveform = Waveform::Sine; o.baud = 1260; }}),
-    [](const testing::TestParamInfo<Condition>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Table, Conditions,
+                         testing::Values(Condition{"DialogSquare", [](SignalOptions&) {}},
+                                         Condition{"Sine8000",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.rate = 8000;
+                                                   }},
+                                         Condition{"Sine16000",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.rate = 16000;
+                                                   }},
+                                         Condition{"Sine24000", [](SignalOptions& o) { o.waveform = Waveform::Sine; }},
+                                         Condition{"Sine44100",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.rate = 44100;
+                                                   }},
+                                         Condition{"Sine48000",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.rate = 48000;
+                                                   }},
+                                         Condition{"Square48000", [](SignalOptions& o) { o.rate = 48000; }},
+                                         Condition{"Minus40dBFS", [](SignalOptions& o) { o.levelDbfs = -40; }},
+                                         Condition{"Noise12dB",
+                                                   [](SignalOptions& o) {
+                                                       o.noiseSnrDb = 12;
+                                                       o.seed = 11;
+                                                   }},
+                                         Condition{"SineNoise12dB",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.noiseSnrDb = 12;
+                                                       o.seed = 12;
+                                                   }},
+                                         Condition{"FortyLeadMarks", [](SignalOptions& o) { o.leadMarks = 40; }},
+                                         Condition{"Minus70dBFS", [](SignalOptions& o) { o.levelDbfs = -70; }},
+                                         Condition{"Noise6dB",
+                                                   [](SignalOptions& o) {
+                                                       o.noiseSnrDb = 6;
+                                                       o.seed = 21;
+                                                   }},
+                                         Condition{"SineNoise4dB",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.noiseSnrDb = 4;
+                                                       o.seed = 22;
+                                                   }},
+                                         Condition{"TonesTenPercentHighNoise10dB",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.markHz = 1430;
+                                                       o.spaceHz = 2310;
+                                                       o.noiseSnrDb = 10;
+                                                       o.seed = 23;
+                                                   }},
+                                         Condition{"TonesTenPercentLowNoise10dB",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.markHz = 1170;
+                                                       o.spaceHz = 1890;
+                                                       o.noiseSnrDb = 10;
+                                                       o.seed = 24;
+                                                   }},
+                                         Condition{"TonesTwoHundredHzLow",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.markHz = 1100;
+                                                       o.spaceHz = 1900;
+                                                   }},
+                                         Condition{"TonesTwoHundredHzHigh",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.markHz = 1500;
+                                                       o.spaceHz = 2300;
+                                                   }},
+                                         Condition{"BitRateFivePercentSlow",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.baud = 1140;
+                                                   }},
+                                         Condition{"BitRateFivePercentFast",
+                                                   [](SignalOptions& o) {
+                                                       o.waveform = Waveform::Sine;
+                                                       o.baud = 1260;
+                                                   }}),
+                         [](const testing::TestParamInfo<Condition>& param) { return std::string(param.param.label); });
 
 struct Injected {
     const char* label;
@@ -137,15 +197,15 @@ TEST_P(InjectedErrors, AreReportedAsThatFaultAtThatPlace)
     EXPECT_EQ(frames[0].faults, GetParam().expected);
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Table, InjectedErrors,
-    testing::Values(
-        Injected{"Crc", Corruption::Crc, 0, {{FrameFault::Kind::Check, 22, 0x52FB, 0x52FB ^ 0xFFFF}}},
-        Injected{"ParityOfByte9", Corruption::Parity, 9,
-                 {{FrameFault::Kind::Parity, 9, 0, 0}, {FrameFault::Kind::Check, 22, 0x9459, 0x52FB}}},
-        Injected{"TruncatedAfter17", Corruption::Truncate, 17, {{FrameFault::Kind::Cut, 17, 0, 0}}},
-        Injected{"TruncatedBeforeTheCheck", Corruption::Truncate, 21, {{FrameFault::Kind::Cut, 21, 0, 0}}}),
+    testing::Values(Injected{"Crc", Corruption::Crc, 0, {{FrameFault::Kind::Check, 22, 0x52FB, 0x52FB ^ 0xFFFF}}},
+                    Injected{"ParityOfByte9",
+                             Corruption::Parity,
+                             9,
+                             {{FrameFault::Kind::Parity, 9, 0, 0}, {FrameFault::Kind::Check, 22, 0x9459, 0x52FB}}},
+                    Injected{"TruncatedAfter17", Corruption::Truncate, 17, {{FrameFault::Kind::Cut, 17, 0, 0}}},
+                    Injected{"TruncatedBeforeTheCheck", Corruption::Truncate, 21, {{FrameFault::Kind::Cut, 21, 0, 0}}}),
     [](const testing::TestParamInfo<Injected>& param) { return std::string(param.param.label); });
 
 TEST(ReadFrame, CheckBytesOfDleValueAreTakenAsTheyCome)
@@ -305,27 +365,28 @@ std::uint8_t ALawOf(double value)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WaveFormats,
-    testing::Values(
-        Format{"Pcm8", 1, 8, 1, 1,
-               [](auto& out, double v) { out.push_back(static_cast<std::uint8_t>(std::lround(v * 127) + 128)); }},
-        Format{"Pcm16Stereo", 1, 16, 2, 2, [](auto& out, double v) { PutInt(out, v, 16); }},
-        Format{"Pcm24", 1, 24, 1, 1, [](auto& out, double v) { PutInt(out, v, 24); }},
-        Format{"Pcm32", 1, 32, 1, 1, [](auto& out, double v) { PutInt(out, v, 32); }},
-        Format{"Float32", 3, 32, 1, 1,
-               [](auto& out, double v) {
-                   const float f = static_cast<float>(v);
-                   std::uint8_t raw[4];
-                   std::memcpy(raw, &f, 4);
-                   out.insert(out.end(), raw, raw + 4);
-               }},
-        Format{"Float64Stereo", 3, 64, 2, 1,
-               [](auto& out, double v) {
-                   std::uint8_t raw[8];
-                   std::memcpy(raw, &v, 8);
-                   out.insert(out.end(), raw, raw + 8);
-               }},
-        Format{"MuLaw", 7, 8, 1, 1, [](auto& out, double v) { out.push_back(MuLawOf(v)); }},
-        Format{"ALaw", 6, 8, 1, 1, [](auto& out, double v) { out.push_back(ALawOf(v)); }}),
+    testing::Values(Format{"Pcm8", 1, 8, 1, 1,
+                           [](auto& out, double v) {
+                               out.push_back(static_cast<std::uint8_t>(std::lround(v * 127) + 128));
+                           }},
+                    Format{"Pcm16Stereo", 1, 16, 2, 2, [](auto& out, double v) { PutInt(out, v, 16); }},
+                    Format{"Pcm24", 1, 24, 1, 1, [](auto& out, double v) { PutInt(out, v, 24); }},
+                    Format{"Pcm32", 1, 32, 1, 1, [](auto& out, double v) { PutInt(out, v, 32); }},
+                    Format{"Float32", 3, 32, 1, 1,
+                           [](auto& out, double v) {
+                               const float f = static_cast<float>(v);
+                               std::uint8_t raw[4];
+                               std::memcpy(raw, &f, 4);
+                               out.insert(out.end(), raw, raw + 4);
+                           }},
+                    Format{"Float64Stereo", 3, 64, 2, 1,
+                           [](auto& out, double v) {
+                               std::uint8_t raw[8];
+                               std::memcpy(raw, &v, 8);
+                               out.insert(out.end(), raw, raw + 8);
+                           }},
+                    Format{"MuLaw", 7, 8, 1, 1, [](auto& out, double v) { out.push_back(MuLawOf(v)); }},
+                    Format{"ALaw", 6, 8, 1, 1, [](auto& out, double v) { out.push_back(ALawOf(v)); }}),
     [](const testing::TestParamInfo<Format>& param) { return std::string(param.param.label); });
 
 TEST(ReadWave, SaysWhatIsWrong)

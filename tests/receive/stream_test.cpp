@@ -17,9 +17,9 @@ namespace corvane {
 namespace {
 
 using test::Number;
+using test::Reason;
 using test::SameBits;
 using test::SameFrames;
-using test::Reason;
 
 // Two frames, the second with a fault, in noise, at 48 kHz.
 Recording TwoFramesInNoise()

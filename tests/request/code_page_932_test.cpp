@@ -23,20 +23,27 @@ TEST_P(CodePage932, ConvertsAsTheFrameNeeds)
 }
 
 // Byte values from the code page 932 table (Microsoft's cp932.txt mapping).
-INSTANTIATE_TEST_SUITE_P(
-    Table, CodePage932,
-    testing::Values(Conversion{"Digits", "0312345678", 255, "0312345678"},
-                    Conversion{"HiraganaIsTwoBytes", "あい", 255, "\x82\xA0\x82\xA2"},
-                    Conversion{"FullWidthTildeWhichShiftJisLacks", "～", 255, "\x81\x60"},
-                    Conversion{"HalfWidthKatakanaIsOneByte", "ｱ", 255, "\xB1"},
-                    Conversion{"NotInTheCodePage", "1ä2", 255, "1?2"},
-                    Conversion{"OutsideTheBasicPlane", "a😀b", 255, "a?b"},
-                    Conversion{"BrokenUtf8", "a\xFF" "b", 255, "a?b"},
-                    Conversion{"CutUtf8Sequence", "a\xE3\x81" "b", 255, "a?b"},
-                    Conversion{"CutToTheLimit", std::string(300, '7'), 255, std::string(255, '7')},
-                    Conversion{"CutInsideADoubleByteCharacter", "1あ", 2, "1\x82"},
-                    Conversion{"Empty", "", 255, ""}),
-    [](const testing::TestParamInfo<Conversion>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Table, CodePage932,
+                         testing::Values(Conversion{"Digits", "0312345678", 255, "0312345678"},
+                                         Conversion{"HiraganaIsTwoBytes", "あい", 255, "\x82\xA0\x82\xA2"},
+                                         Conversion{"FullWidthTildeWhichShiftJisLacks", "～", 255, "\x81\x60"},
+                                         Conversion{"HalfWidthKatakanaIsOneByte", "ｱ", 255, "\xB1"},
+                                         Conversion{"NotInTheCodePage", "1ä2", 255, "1?2"},
+                                         Conversion{"OutsideTheBasicPlane", "a😀b", 255, "a?b"},
+                                         Conversion{"BrokenUtf8",
+                                                    "a\xFF"
+                                                    "b",
+                                                    255, "a?b"},
+                                         Conversion{"CutUtf8Sequence",
+                                                    "a\xE3\x81"
+                                                    "b",
+                                                    255, "a?b"},
+                                         Conversion{"CutToTheLimit", std::string(300, '7'), 255, std::string(255, '7')},
+                                         Conversion{"CutInsideADoubleByteCharacter", "1あ", 2, "1\x82"},
+                                         Conversion{"Empty", "", 255, ""}),
+                         [](const testing::TestParamInfo<Conversion>& param) {
+                             return std::string(param.param.label);
+                         });
 
 TEST(FromCodePage932, ReadsBackWhatToCodePage932Wrote)
 {

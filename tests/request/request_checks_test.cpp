@@ -37,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"MoreThan255Bytes", std::string(400, '5'), RequestProblem::NumberTooLong, 0},
                     NumberCase{"LettersAndSpaces", "03 ABC-xyz", RequestProblem::None, 10},
                     NumberCase{"TenDoubleByteCharacters", "あいうえおかきくけこ", RequestProblem::None, 20},
-                    NumberCase{"ElevenDoubleByteCharacters", "あいうえおかきくけこさ", RequestProblem::NumberTooLong, 0}),
+                    NumberCase{"ElevenDoubleByteCharacters", "あいうえおかきくけこさ", RequestProblem::NumberTooLong,
+                               0}),
     [](const testing::TestParamInfo<NumberCase>& param) { return std::string(param.param.label); });
 
 TEST(ReasonRequest, TakesExactlyTheFourLetters)

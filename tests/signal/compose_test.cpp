@@ -70,7 +70,8 @@ TEST_F(ComposeSignalTest, FailedSaveStillShowsTheNewFrameAndSignal)
 {
     TempDir dir;
     const std::string path = dir.File("missing/x.wav");
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, Reason('P'), *m_buffer, Sink(), SaveFileSafely);
+    const ComposeOutcome outcome =
+        ComposeSignal(ComposeMode::Save, path, Reason('P'), *m_buffer, Sink(), SaveFileSafely);
     EXPECT_FALSE(outcome.status.IsOk());
     EXPECT_NE(outcome.status.Message().find(path), std::string::npos);
     EXPECT_EQ(outcome.Offset, 14800);
@@ -83,8 +84,8 @@ TEST_F(ComposeSignalTest, TextTooLongForFrameOrBufferComposesNothing)
     // 167 text bytes give the longest frame the buffer holds; 168 and the framing limit do not.
     for (const std::size_t n : {std::size_t{168}, kMaxFrameTextBytes, kMaxFrameTextBytes + 1}) {
         TempDir dir;
-        const ComposeOutcome outcome =
-            ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number(test::Digits(n)), *m_buffer, Sink(), SaveFileSafely);
+        const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, dir.File("x.wav"), Number(test::Digits(n)),
+                                                     *m_buffer, Sink(), SaveFileSafely);
         EXPECT_FALSE(outcome.status.IsOk()) << n;
         EXPECT_EQ(outcome.Offset, 0) << n;
         EXPECT_EQ(m_nStatusCalls, 0) << n;

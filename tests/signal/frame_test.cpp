@@ -31,21 +31,20 @@ TEST_P(FrameExampleTest, ComposesTheExactBytes)
 // The worked examples of the frame layout, and the check bytes of all four reasons.
 INSTANTIATE_TEST_SUITE_P(
     WorkedExamples, FrameExampleTest,
-    testing::Values(
-        FrameExample{"Number0312345678", Number("0312345678"),
-                     "90 81 87 90 82 C0 0C 82 0A 30 33 B1 B2 33 B4 35 36 B7 B8 90 03 FB 52 "},
-        FrameExample{"ReasonP", Reason('P'), "90 81 87 90 82 C0 03 84 81 50 90 03 1E EE "},
-        FrameExample{"ReasonO", Reason('O'), "90 81 87 90 82 C0 03 84 81 CF 90 03 A0 2D "},
-        FrameExample{"ReasonC", Reason('C'), "90 81 87 90 82 C0 03 84 81 C3 90 03 03 88 "},
-        FrameExample{"ReasonS", Reason('S'), "90 81 87 90 82 C0 03 84 81 53 90 03 7A 01 "},
-        // message length 0x10: a DLE goes before it
-        FrameExample{"FourteenZeros", Number(std::string(14, '0')),
-                     "90 81 87 90 82 C0 90 90 82 8E 30 30 30 30 30 30 30 30 30 30 30 30 30 30 "
-                     "90 03 0D 54 "},
-        // parameter length 0x10: a DLE goes before it
-        FrameExample{"SixteenOnes", Number(std::string(16, '1')),
-                     "90 81 87 90 82 C0 12 82 90 90 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 "
-                     "B1 B1 90 03 DC 01 "}),
+    testing::Values(FrameExample{"Number0312345678", Number("0312345678"),
+                                 "90 81 87 90 82 C0 0C 82 0A 30 33 B1 B2 33 B4 35 36 B7 B8 90 03 FB 52 "},
+                    FrameExample{"ReasonP", Reason('P'), "90 81 87 90 82 C0 03 84 81 50 90 03 1E EE "},
+                    FrameExample{"ReasonO", Reason('O'), "90 81 87 90 82 C0 03 84 81 CF 90 03 A0 2D "},
+                    FrameExample{"ReasonC", Reason('C'), "90 81 87 90 82 C0 03 84 81 C3 90 03 03 88 "},
+                    FrameExample{"ReasonS", Reason('S'), "90 81 87 90 82 C0 03 84 81 53 90 03 7A 01 "},
+                    // message length 0x10: a DLE goes before it
+                    FrameExample{"FourteenZeros", Number(std::string(14, '0')),
+                                 "90 81 87 90 82 C0 90 90 82 8E 30 30 30 30 30 30 30 30 30 30 30 30 30 30 "
+                                 "90 03 0D 54 "},
+                    // parameter length 0x10: a DLE goes before it
+                    FrameExample{"SixteenOnes", Number(std::string(16, '1')),
+                                 "90 81 87 90 82 C0 12 82 90 90 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 B1 "
+                                 "B1 B1 90 03 DC 01 "}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(BuildFrame, LengthIsThirteenPlusTextWithOneDleAtFourteenAndSixteen)
@@ -129,10 +128,9 @@ TEST(BuildMessageFrame, FurtherParametersShareTheMessageLengthDleRulesAndCheck)
     const FrameParameter parameters[] = {{0x02, "0312"}, {0x01, "12081530"}};
     const auto frame = BuildMessageFrame(parameters);
     ASSERT_TRUE(frame.has_value());
-    const std::vector<std::uint8_t> expectedStart = {0x90, 0x81, 0x87, 0x90, 0x82, 0xC0, 0x90, 0x90,
-                                                     0x82, 0x84, 0x30, 0x33, 0xB1, 0xB2,
-                                                     0x81, 0x88, 0xB1, 0xB2, 0x30, 0xB8, 0xB1, 0x35, 0x33, 0x30,
-                                                     0x90, 0x03};
+    const std::vector<std::uint8_t> expectedStart = {0x90, 0x81, 0x87, 0x90, 0x82, 0xC0, 0x90, 0x90, 0x82,
+                                                     0x84, 0x30, 0x33, 0xB1, 0xB2, 0x81, 0x88, 0xB1, 0xB2,
+                                                     0x30, 0xB8, 0xB1, 0x35, 0x33, 0x30, 0x90, 0x03};
     const auto bytes = test::FrameBytes(*frame);
     ASSERT_EQ(bytes.size(), expectedStart.size() + 2);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 2), expectedStart);
@@ -173,8 +171,7 @@ TEST(FrameTrace, DebugBuildTracesCountCheckAndBytes)
     testing::internal::CaptureStderr();
     HexFrameText(*BuildFrame(Reason('P')));
     const std::string trace = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(trace,
-              "bSendCnt=12\r\nCRC:0xEE1E\r\n90 81 87 90 82 C0 03 84 81 50 90 03 1E EE \r\n");
+    EXPECT_EQ(trace, "bSendCnt=12\r\nCRC:0xEE1E\r\n90 81 87 90 82 C0 03 84 81 50 90 03 1E EE \r\n");
 }
 #endif
 

@@ -25,12 +25,10 @@ TEST_P(MakeParityTest, MatchesFrameCharacters)
 
 // The control characters, digits and reason letters as they appear on the line.
 INSTANTIATE_TEST_SUITE_P(Characters, MakeParityTest,
-                         testing::Values(ParityCase{0x10, 0x90}, ParityCase{0x01, 0x81},
-                                         ParityCase{0x07, 0x87}, ParityCase{0x02, 0x82},
-                                         ParityCase{0x40, 0xC0}, ParityCase{0x03, 0x03},
-                                         ParityCase{0x04, 0x84}, ParityCase{'0', 0x30},
-                                         ParityCase{'1', 0xB1}, ParityCase{'P', 0x50},
-                                         ParityCase{'O', 0xCF}, ParityCase{'C', 0xC3},
+                         testing::Values(ParityCase{0x10, 0x90}, ParityCase{0x01, 0x81}, ParityCase{0x07, 0x87},
+                                         ParityCase{0x02, 0x82}, ParityCase{0x40, 0xC0}, ParityCase{0x03, 0x03},
+                                         ParityCase{0x04, 0x84}, ParityCase{'0', 0x30}, ParityCase{'1', 0xB1},
+                                         ParityCase{'P', 0x50}, ParityCase{'O', 0xCF}, ParityCase{'C', 0xC3},
                                          ParityCase{'S', 0x53},
                                          // bit 7 already set is never cleared
                                          ParityCase{0x80, 0x80}, ParityCase{0x81, 0x81},

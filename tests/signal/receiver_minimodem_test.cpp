@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace corvane {
 namespace {
 
@@ -22,7 +21,8 @@ TEST_P(MinimodemReceiverTest, ReceivesTheFrameByteForByte)
     auto buffer = std::make_unique<SampleBuffer>();
     iWaveFormValue = *AmplitudeFromStep(4);
     const auto showNothing = [](const std::string&) {};
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Save, path, request, *buffer, showNothing, SaveFileSafely);
+    const ComposeOutcome outcome =
+        ComposeSignal(ComposeMode::Save, path, request, *buffer, showNothing, SaveFileSafely);
     ASSERT_TRUE(outcome.status.IsOk()) << outcome.status.Message();
 
     const auto received = test::MinimodemReceive(path);

@@ -24,7 +24,8 @@ std::vector<std::int16_t> DecimateTo8k(const SampleBuffer& buffer)
     double sum = 0;
     for (int i = 0; i < kTaps; ++i) {
         const double m = i - (kTaps - 1) / 2.0;
-        const double sinc = m == 0 ? 2 * kCutoff : std::sin(2 * std::numbers::pi * kCutoff * m) / (std::numbers::pi * m);
+        const double sinc =
+            m == 0 ? 2 * kCutoff : std::sin(2 * std::numbers::pi * kCutoff * m) / (std::numbers::pi * m);
         const double hamming = 0.54 - 0.46 * std::cos(2 * std::numbers::pi * i / (kTaps - 1));
         taps[static_cast<std::size_t>(i)] = sinc * hamming;
         sum += taps[static_cast<std::size_t>(i)];
@@ -74,14 +75,12 @@ std::vector<ReceiverCase> Cases()
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(RequestsAndSteps, SpandspReceiverTest, testing::ValuesIn(Cases()),
-                         [](const auto& testCase) {
-                             const auto& request = testCase.param.request;
-                             return std::string(request.kind == InformationKind::AbsenceReason ? "Reason" : "Number") +
-                                    (request.kind == InformationKind::AbsenceReason ? request.text
-                                                                                    : std::to_string(request.text.size())) +
-                                    "_Step" + std::to_string(testCase.param.step);
-                         });
+INSTANTIATE_TEST_SUITE_P(RequestsAndSteps, SpandspReceiverTest, testing::ValuesIn(Cases()), [](const auto& testCase) {
+    const auto& request = testCase.param.request;
+    return std::string(request.kind == InformationKind::AbsenceReason ? "Reason" : "Number") +
+           (request.kind == InformationKind::AbsenceReason ? request.text : std::to_string(request.text.size())) +
+           "_Step" + std::to_string(testCase.param.step);
+});
 
 }  // namespace
 }  // namespace corvane

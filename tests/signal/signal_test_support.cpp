@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace corvane {
 
 void PrintTo(const NotificationRequest& request, std::ostream* pOut)

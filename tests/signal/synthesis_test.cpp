@@ -81,8 +81,7 @@ TEST(SynthesizeSignal, SendsEachByteStartBitLsbFirstStopBit)
     const auto buffer = Synthesize(Reason('P'), 9);
     const bool expectedMark[] = {false, false, false, false, false, true, false, false, true, true};
     for (int cell = 0; cell < 10; ++cell)
-        EXPECT_EQ(CellShape(*buffer, 6400 + 20 * cell), expectedMark[cell] ? kMarkCell : kSpaceCell)
-            << cell;
+        EXPECT_EQ(CellShape(*buffer, 6400 + 20 * cell), expectedMark[cell] ? kMarkCell : kSpaceCell) << cell;
 }
 
 TEST(SynthesizeSignal, LengthIsTwelveThousandPlusTwoHundredPerByte)
@@ -109,8 +108,12 @@ TEST(SynthesizeSignal, EachSignalInTurnIsWhatAFreshBufferWouldHold)
     SignalFrame longest;
     longest.data.fill(0xFF);  // every data cell a mark, so the tail is loud
     longest.bSendCnt = kMaxSynthesisFrameBytes;
-    const SignalFrame frames[] = {longest, *BuildFrame(Reason('P')), *BuildFrame(Number(test::Digits(20))),
-                                  *BuildFrame(Reason('S')), longest, *BuildFrame(Number(test::Digits(1)))};
+    const SignalFrame frames[] = {longest,
+                                  *BuildFrame(Reason('P')),
+                                  *BuildFrame(Number(test::Digits(20))),
+                                  *BuildFrame(Reason('S')),
+                                  longest,
+                                  *BuildFrame(Number(test::Digits(1)))};
     const int steps[] = {9, 0, 4, 9, 2, 6};
     auto reused = std::make_unique<SampleBuffer>();
     for (std::size_t i = 0; i < std::size(frames); ++i) {

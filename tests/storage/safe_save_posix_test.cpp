@@ -196,14 +196,13 @@ TEST_P(RefusesToReplace, AndLeavesItUntouched)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"target.wav"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, RefusesToReplace,
-    testing::Values(Refusal{"ReadOnlyFile", MakeReadOnlyFile, "読み取り専用のファイルです"},
-                    Refusal{"Folder", MakeFolder, "フォルダーです"},
-                    Refusal{"Fifo", MakeFifo, "名前付きパイプです"},
-                    Refusal{"Device", MakeDevice, "デバイスファイルです"},
-                    Refusal{"Socket", MakeSocket, "ソケットです"}),
-    [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(Kinds, RefusesToReplace,
+                         testing::Values(Refusal{"ReadOnlyFile", MakeReadOnlyFile, "読み取り専用のファイルです"},
+                                         Refusal{"Folder", MakeFolder, "フォルダーです"},
+                                         Refusal{"Fifo", MakeFifo, "名前付きパイプです"},
+                                         Refusal{"Device", MakeDevice, "デバイスファイルです"},
+                                         Refusal{"Socket", MakeSocket, "ソケットです"}),
+                         [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.label); });
 
 TEST(SaveFileSafely, EveryLegalNameAndLongPathWorks)
 {

@@ -9,9 +9,8 @@ namespace corvane::test {
 
 // An ALSA default device that writes the raw bytes it plays to $AUDIO_CAPTURE_FILE, anew at
 // every opening: the file holds the last play.
-inline constexpr char kCaptureDevice[] =
-    "type file slave.pcm { type null } format raw "
-    "file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";
+inline constexpr char kCaptureDevice[] = "type file slave.pcm { type null } format raw "
+                                         "file { @func getenv vars [ AUDIO_CAPTURE_FILE ] default \"/dev/null\" }";
 // An ALSA default device pair joined by the pipe $AUDIO_CAPTURE_FILE: what is played into it
 // is recorded from it, as through a cable from the output to the input.
 inline constexpr char kLoopbackDevice[] =

@@ -53,8 +53,8 @@ std::vector<float> Resampled(const std::vector<float>& samples, int from, int to
     std::size_t produced = 0;
     const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
     const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-    soxr_oneshot(from, to, 1, samples.data(), samples.size(), nullptr, out.data(), out.size(), &produced, &io,
-                 &quality, nullptr);
+    soxr_oneshot(from, to, 1, samples.data(), samples.size(), nullptr, out.data(), out.size(), &produced, &io, &quality,
+                 nullptr);
     out.resize(produced);
     return out;
 }

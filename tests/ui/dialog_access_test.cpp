@@ -74,8 +74,10 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("role");
         QTest::addColumn<QString>("value");
-        QTest::newRow("number mode") << IDC_RADIO_NUMBER << "発信電話番号(最大20桁)" << int(QAccessible::RadioButton) << "";
-        QTest::newRow("reason mode") << IDC_RADIO_REASON << "発信電話番号非通知理由" << int(QAccessible::RadioButton) << "";
+        QTest::newRow("number mode") << IDC_RADIO_NUMBER << "発信電話番号(最大20桁)" << int(QAccessible::RadioButton)
+                                     << "";
+        QTest::newRow("reason mode") << IDC_RADIO_REASON << "発信電話番号非通知理由" << int(QAccessible::RadioButton)
+                                     << "";
         QTest::newRow("number") << IDC_NUMBER << "発信電話番号" << int(QAccessible::EditableText) << "";
         QTest::newRow("reason") << IDC_REASON << "非通知理由" << int(QAccessible::ComboBox) << "[P]ユーザ拒否";
         QTest::newRow("play") << IDC_PLAY << "再生" << int(QAccessible::Button) << "";
@@ -108,7 +110,8 @@ private slots:
         for (QWidget* pWidget : widgets) {
             QAccessibleInterface* pAccessible = QAccessible::queryAccessibleInterface(pWidget);
             QVERIFY2(!pAccessible->text(QAccessible::Name).isEmpty(), pWidget->metaObject()->className());
-            QVERIFY2(!pAccessible->text(QAccessible::Description).isEmpty(), qPrintable(pAccessible->text(QAccessible::Name)));
+            QVERIFY2(!pAccessible->text(QAccessible::Description).isEmpty(),
+                     qPrintable(pAccessible->text(QAccessible::Name)));
         }
     }
 
@@ -209,7 +212,8 @@ private slots:
             for (int row = 0; row < pView->model()->rowCount(pView->rootIndex()); ++row)
                 shown << pView->model()->index(row, 0, pView->rootIndex()).data().toString();
             if (filterTexts.isEmpty()) {
-                for (const auto* pTypes = pDialog->findChild<QComboBox*>("fileTypeCombo"); filterTexts.size() < pTypes->count();)
+                for (const auto* pTypes = pDialog->findChild<QComboBox*>("fileTypeCombo");
+                     filterTexts.size() < pTypes->count();)
                     filterTexts << pTypes->itemText(filterTexts.size());
             }
             if (shownByWave.isEmpty() && shown.contains("signal.wav")) {

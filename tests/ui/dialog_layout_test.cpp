@@ -59,8 +59,7 @@ private slots:
         Item<QLineEdit>(IDC_NUMBER)->setText(number);
         QTest::mouseClick(Item<QPushButton>(IDC_PLAY), Qt::LeftButton);
         auto* pStatus = Item<QLabel>(IDC_FRAME_TEXT);
-        const std::string hex =
-            HexFrameText(*BuildFrame({InformationKind::CallerNumber, number.toStdString()}));
+        const std::string hex = HexFrameText(*BuildFrame({InformationKind::CallerNumber, number.toStdString()}));
         QCOMPARE(pStatus->text(), QString::fromStdString(hex));
         // The label's own layout of the text fits the template's rectangle: no line is cut.
         QVERIFY2(pStatus->heightForWidth(pStatus->width()) <= pStatus->height(),

@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-
 namespace corvane {
 
 class NoDeviceDialogTest : public QObject {
@@ -37,7 +36,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTRY_COMPARE(prompts.failures.size(), 1);
         QVERIFY(prompts.failures[0].contains(QString::fromStdString(dlg.DeviceStatus().Message())));
-        QVERIFY2(prompts.failures[0].section('\n', 0, 0).endsWith(QStringLiteral("。")), qPrintable(prompts.failures[0]));
+        QVERIFY2(prompts.failures[0].section('\n', 0, 0).endsWith(QStringLiteral("。")),
+                 qPrintable(prompts.failures[0]));
         auto* pPlay = static_cast<QPushButton*>(dlg.GetDlgItem(IDC_PLAY));
         QVERIFY(!pPlay->isEnabled());
         QVERIFY2(pPlay->toolTip().contains(QStringLiteral("デバイス")), qPrintable(pPlay->toolTip()));

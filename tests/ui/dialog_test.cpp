@@ -51,7 +51,10 @@ private:
     }
     void TypeNumber(const QString& text) { Item<QLineEdit>(IDC_NUMBER)->setText(text); }
     void Click(int id) { QTest::mouseClick(Item<QPushButton>(id), Qt::LeftButton); }
-    static QString Hex(const NotificationRequest& request) { return QString::fromStdString(HexFrameText(*BuildFrame(request))); }
+    static QString Hex(const NotificationRequest& request)
+    {
+        return QString::fromStdString(HexFrameText(*BuildFrame(request)));
+    }
 
     std::unique_ptr<test::TestAlsaConfig> m_pAlsa;
     QTemporaryDir m_dir;
@@ -149,9 +152,9 @@ private slots:
             ChooseReason(0);
         // The disabled one of the number field and the reason list is passed over.
         QWidget* pInput = Item<QWidget>(reasonChosen ? IDC_REASON : IDC_NUMBER);
-        QList<QWidget*> expected = {Item<QWidget>(IDC_PLAY), Item<QWidget>(IDC_SAVE_WAVE),
+        QList<QWidget*> expected = {Item<QWidget>(IDC_PLAY),   Item<QWidget>(IDC_SAVE_WAVE),
                                     Item<QWidget>(IDC_VOLUME), Item<QWidget>(IDC_AMPLITUDE),
-                                    Item<QWidget>(IDC_EXIT), pInput};
+                                    Item<QWidget>(IDC_EXIT),   pInput};
         if (backwards) {
             std::reverse(expected.begin(), expected.end() - 1);
             expected.prepend(expected.takeLast());
@@ -215,8 +218,10 @@ private slots:
         QTest::addColumn<bool>("play");
         QTest::addColumn<QString>("bitmap");
         QTest::addColumn<QString>("drawing");
-        QTest::newRow("IDI_PLAY") << true << ":/corvane/play_32.xpm" << ":/corvane/play.svg";
-        QTest::newRow("IDI_APP") << false << ":/corvane/app_32.xpm" << ":/corvane/app.svg";
+        QTest::newRow("IDI_PLAY") << true << ":/corvane/play_32.xpm"
+                                  << ":/corvane/play.svg";
+        QTest::newRow("IDI_APP") << false << ":/corvane/app_32.xpm"
+                                 << ":/corvane/app.svg";
     }
 
     void iconsKeepTheirBitmapAtOneAndAreDrawnAfresh()
@@ -230,7 +235,7 @@ private slots:
         QImage twice = icon.pixmap(QSize(32, 32), 2.0).toImage().convertToFormat(QImage::Format_ARGB32);
         twice.setDevicePixelRatio(1.0);
         const QPixmap drawn = QIcon(drawing).pixmap(QSize(64, 64), 1.0);
-        QVERIFY(!drawn.isNull());  // the SVG icon engine is installed
+        QVERIFY(!drawn.isNull());                                                 // the SVG icon engine is installed
         QCOMPARE(twice, drawn.toImage().convertToFormat(QImage::Format_ARGB32));  // not the bitmap blown up
         QVERIFY(!icon.pixmap(QSize(256, 256), 1.0).isNull());
     }
@@ -318,7 +323,7 @@ private slots:
     void enterAndEscapeDoNothing()
     {
         TypeNumber("123");
-        const QList<QWidget*> targets = {Item<QWidget>(IDC_NUMBER), Item<QWidget>(IDC_PLAY),
+        const QList<QWidget*> targets = {Item<QWidget>(IDC_NUMBER),    Item<QWidget>(IDC_PLAY),
                                          Item<QWidget>(IDC_SAVE_WAVE), Item<QWidget>(IDC_EXIT),
                                          Item<QWidget>(IDC_AMPLITUDE), m_pDlg.get()};
         for (QWidget* pTarget : targets) {
@@ -387,8 +392,9 @@ private slots:
         auto reference = std::make_unique<SampleBuffer>();
         iWaveFormValue = *AmplitudeFromStep(6);
         const NotificationRequest request{InformationKind::CallerNumber, "0312345678"};
-        ComposeSignal(ComposeMode::Save, QFile::encodeName(m_dir.filePath("reference.wav")).toStdString(), request,
-                      *reference, [](const std::string&) {}, SaveFileSafely);
+        ComposeSignal(
+            ComposeMode::Save, QFile::encodeName(m_dir.filePath("reference.wav")).toStdString(), request, *reference,
+            [](const std::string&) {}, SaveFileSafely);
         QFile saved(m_dir.filePath("dialog"));
         QFile expected(m_dir.filePath("reference.wav"));
         QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
@@ -442,10 +448,12 @@ private slots:
     {
         const QString path = QStringLiteral("/home/tester/") + QString(255, QLatin1Char('n')) +
                              QStringLiteral("/deeper/") + QString(200, QLatin1Char('x')) + QStringLiteral(".wav");
-        const QString text = QStringLiteral("ファイル「%1」を保存できませんでした（読み取り専用のファイルです）。").arg(path);
+        const QString text =
+            QStringLiteral("ファイル「%1」を保存できませんでした（読み取り専用のファイルです）。").arg(path);
         const QString wrapped = WithLineBreaks(text);
         QCOMPARE(QString(wrapped).remove(QChar(0x200B)), text);
-        const QRect laidOut = QFontMetrics(m_pDlg->font()).boundingRect(QRect(0, 0, 400, 100000), Qt::TextWordWrap, wrapped);
+        const QRect laidOut =
+            QFontMetrics(m_pDlg->font()).boundingRect(QRect(0, 0, 400, 100000), Qt::TextWordWrap, wrapped);
         QVERIFY2(laidOut.width() <= 400, qPrintable(QString::number(laidOut.width())));
     }
 
