@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli_run.h"
 
+#include "signal/compose.h"
+
 #include <csignal>
 
 #include <poll.h>
@@ -79,6 +81,14 @@ CliRun RunProgram(const std::string& program, const std::vector<std::string>& ar
     waitpid(child, &status, 0);
     run.status = open == 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+std::unique_ptr<SampleBuffer> DialogBuffer(const NotificationRequest& request, int percent)
+{
+    auto buffer = std::make_unique<SampleBuffer>();
+    iWaveFormValue = *AmplitudeFromStep(percent / 10 - 1);
+    ComposeSignal(ComposeMode::Play, {}, request, *buffer, [](const std::string&) {});
+    return buffer;
 }
 
 }  // namespace corvane::test

@@ -2,7 +2,11 @@
 // corvane-cli run as a separate process, as a script runs it.
 #pragma once
 
+#include "signal/request.h"
+#include "signal/synthesis.h"
+
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,5 +28,9 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment = {"LANG=C"}, const std::string& input = {},
                   std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0), int interruptSignal = 2);
+
+// What the dialog makes of request at percent (10 to 100): its samples, to compare the
+// command line's output with.
+std::unique_ptr<SampleBuffer> DialogBuffer(const NotificationRequest& request, int percent);
 
 }  // namespace corvane::test
