@@ -65,7 +65,6 @@ struct Playback {
     std::unique_ptr<SampleBuffer> buffer;
     WaveHeader header;
     DoneTarget doneTarget;
-    std::uint32_t dwLastVolume = 0;
     std::atomic<std::uint32_t> gain{kFullLevel};  // 0 silence to 0xFFFF unity, read by the player
     std::shared_ptr<PlaySession> session;         // the last play, pending or not
 };
@@ -270,8 +269,8 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
     return Status();
 }
 
-void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused]] std::uintptr_t param1,
-                [[maybe_unused]] std::uintptr_t param2, const Status& outcome)
+void OnWaveDone(void*, unsigned message, std::uintptr_t instance, std::uintptr_t param1, std::uintptr_t param2,
+                const Status& outcome)
 {
     if (message != kWomDone)
         return;
@@ -279,17 +278,14 @@ void OnWaveDone(void*, unsigned message, std::uintptr_t instance, [[maybe_unused
     const auto* pSession = reinterpret_cast<const PlaySession*>(instance);
     if (pSession != nullptr && pSession->doneTarget)
         pSession->doneTarget(dwUser, outcome);
-    CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser, static_cast<unsigned>(param1),
-                  static_cast<unsigned>(param2));
+    TraceWaveDone(dwUser, param1, param2);
 }
 
 bool ApplyVolume(int position)
 {
-    const std::uint32_t value = VolumeValue(position);
-    if (value == g_playback.dwLastVolume)
+    std::uint32_t value = 0;
+    if (!TakeNewVolume(position, value))
         return false;
-    CORVANE_TRACE("Volume Set %08X", value);
-    g_playback.dwLastVolume = value;
     // The stream is mono: the left channel's level, in the low half, is the gain.
     g_playback.gain = value & 0xFFFF;
     return true;
@@ -316,7 +312,7 @@ void ClosePlayback()
     g_playback.buffer.reset();
     g_playback.doneTarget = nullptr;
     EndOpening();
-    g_playback.dwLastVolume = 0;
+    ForgetVolume();
     g_playback.gain = kFullLevel;
 }
 

@@ -3,6 +3,8 @@
 
 #include "playback.h"
 
+#include "base/trace.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -15,6 +17,8 @@ namespace {
 DeviceState g_device;
 std::string g_deviceName = "default";
 std::atomic<bool> g_bLeftStuck{false};
+std::atomic<std::uint32_t> g_dwLastVolume{0};
+std::atomic<bool> g_bVolumeSet{false};
 
 }  // namespace
 
@@ -58,6 +62,35 @@ void MarkLeftStuck()
 bool PlaybackLeftStuck()
 {
     return g_bLeftStuck;
+}
+
+bool TakeNewVolume(int position, std::uint32_t& value)
+{
+    value = VolumeValue(position);
+    if (value == g_dwLastVolume)
+        return false;
+    CORVANE_TRACE("Volume Set %08X", value);
+    g_dwLastVolume = value;
+    g_bVolumeSet = true;
+    return true;
+}
+
+std::optional<std::uint32_t> LastVolume()
+{
+    return g_bVolumeSet ? std::optional<std::uint32_t>(g_dwLastVolume) : std::nullopt;
+}
+
+void ForgetVolume()
+{
+    g_dwLastVolume = 0;
+    g_bVolumeSet = false;
+}
+
+void TraceWaveDone([[maybe_unused]] long dwUser, [[maybe_unused]] std::uintptr_t param1,
+                   [[maybe_unused]] std::uintptr_t param2)
+{
+    CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser, static_cast<unsigned>(param1),
+                  static_cast<unsigned>(param2));
 }
 
 std::optional<Status> RunWithin(std::function<Status()> task, std::chrono::milliseconds limit)

@@ -8,6 +8,7 @@
 #include "base/status.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -57,6 +58,20 @@ std::optional<Status> RunWithin(std::function<Status()> task, std::chrono::milli
 // How long a play of samples at rate (samples per second, above 0) may take before the device
 // counts as not responding: its own length plus kStallMarginMs.
 std::chrono::milliseconds PlayAllowance(std::size_t samples, int rate);
+
+// Whether the volume for position differs from the last one set since the playback was opened
+// (none at first, which counts as 0); when it does, it becomes the last one, is traced, and
+// value holds it.
+bool TakeNewVolume(int position, std::uint32_t& value);
+
+// The last volume TakeNewVolume took since the playback was opened, if any.
+std::optional<std::uint32_t> LastVolume();
+
+// Forgets the last volume, when the playback is closed.
+void ForgetVolume();
+
+// The completion notice's trace line.
+void TraceWaveDone(long dwUser, std::uintptr_t param1, std::uintptr_t param2);
 
 // What the operator is told to check when the device cannot be used, in both languages.
 struct DeviceHint {

@@ -36,10 +36,8 @@ struct Playback {
     std::unique_ptr<SampleBuffer> buffer;
     WAVEHDR header{};
     DoneTarget doneTarget;
-    std::atomic<std::uint32_t> dwLastVolume{0};
-    std::atomic<bool> bVolumeSet{false};  // ApplyVolume has set one since the opening
-    std::atomic<bool> bNotified{true};    // the last play's one notice has been given
-    HANDLE hNotified = nullptr;           // set with bNotified, for the watchdog
+    std::atomic<bool> bNotified{true};  // the last play's one notice has been given
+    HANDLE hNotified = nullptr;         // set with bNotified, for the watchdog
     std::thread watchdog;
 };
 
@@ -144,8 +142,8 @@ Status CheckDevice(unsigned opening)
     g_playback.hWaveOut = *opened;
     waveOutPrepareHeader(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
     // Until the operator's volume is known the device keeps its own.
-    if (g_playback.bVolumeSet)
-        waveOutSetVolume(g_playback.hWaveOut, g_playback.dwLastVolume);
+    if (const std::optional<std::uint32_t> volume = LastVolume())
+        waveOutSetVolume(g_playback.hWaveOut, *volume);
     return Status();
 }
 
@@ -220,26 +218,22 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
     return PlaySignal(static_cast<int>(samples.size()));
 }
 
-void OnWaveDone(void*, unsigned message, std::uintptr_t, [[maybe_unused]] std::uintptr_t param1,
-                [[maybe_unused]] std::uintptr_t param2, const Status& outcome)
+void OnWaveDone(void*, unsigned message, std::uintptr_t, std::uintptr_t param1, std::uintptr_t param2,
+                const Status& outcome)
 {
     if (message != kWomDone)
         return;
     const long dwUser = static_cast<long>(g_playback.header.dwUser);
     if (g_playback.doneTarget)
         g_playback.doneTarget(dwUser, outcome);
-    CORVANE_TRACE("dwUser = %ld param1=%08X param2=%08X", dwUser, static_cast<unsigned>(param1),
-                  static_cast<unsigned>(param2));
+    TraceWaveDone(dwUser, param1, param2);
 }
 
 bool ApplyVolume(int position)
 {
-    const std::uint32_t value = VolumeValue(position);
-    if (value == g_playback.dwLastVolume)
+    std::uint32_t value = 0;
+    if (!TakeNewVolume(position, value))
         return false;
-    CORVANE_TRACE("Volume Set %08X", value);
-    g_playback.dwLastVolume = value;
-    g_playback.bVolumeSet = true;
     std::lock_guard lock(g_device.mutex);
     if (g_playback.hWaveOut != nullptr)
         waveOutSetVolume(g_playback.hWaveOut, value);
@@ -270,8 +264,7 @@ void ClosePlayback()
         g_playback.buffer.reset();
         g_playback.doneTarget = nullptr;
     }
-    g_playback.dwLastVolume = 0;
-    g_playback.bVolumeSet = false;
+    ForgetVolume();
 }
 
 }  // namespace corvane

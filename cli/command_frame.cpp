@@ -17,11 +17,9 @@ int RunFrame(const Arguments& arguments)
     const Option json{"json", Tr("Print one JSON object instead of the status line's text.")};
     line.Add(json);
     ParsedOptions parsed;
-    if (auto status = ParseOrExit(line, arguments, 0, parsed))
-        return *status;
     RequestedSignal requested;
-    if (auto failure = ReadSignal(parsed, set, requested))
-        return Finish(failure);
+    if (auto status = ParseSignalCommand(line, arguments, set, parsed, requested))
+        return *status;
     const auto& [request, options, signal] = requested;
     PrintOut((parsed.IsSet(json) ? SignalJson(request, options, signal).dump() : HexFrameText(signal.frame)) + "\n");
     return 0;

@@ -55,20 +55,16 @@ int Loopback(const Arguments& arguments)
                                                                                                                   60);
     line.Add({playerSet.volume, extra, playerSet.device});
     ParsedOptions parser;
-    if (auto status = ParseOrExit(line, arguments, 0, parser))
-        return *status;
     RequestedSignal requested;
+    if (auto status = ParseSignalCommand(line, arguments, set, parser, requested))
+        return *status;
     double extraSeconds = 1;
-    if (auto failure = ReadSignal(parser, set, requested))
-        return Finish(failure);
     const StressSignal& signal = requested.signal;
-    PlayerSettings settings;
-    if (auto failure = ReadPlayerSettings(parser, playerSet, settings))
-        return Finish(failure);
     if (auto failure = ReadNumber(parser, extra, extraSeconds))
         return Finish(failure);
+    PlayerSettings settings;
     std::unique_ptr<SignalPlayer> player;
-    if (auto failure = OpenPlayer(settings, player))
+    if (auto failure = OpenPlayer(parser, playerSet, settings, player))
         return Finish(failure);
 
     std::vector<std::int16_t> samples;

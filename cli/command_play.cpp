@@ -16,18 +16,10 @@ int RunPlay(const Arguments& arguments)
     const PlayerOptionSet playerSet;
     line.Add({playerSet.volume, playerSet.device});
     ParsedOptions parsed;
-    if (auto status = ParseOrExit(line, arguments, 0, parsed))
-        return *status;
     RequestedSignal requested;
-    if (auto failure = ReadSignal(parsed, set, requested))
-        return Finish(failure);
-    PlayerSettings settings;
-    if (auto failure = ReadPlayerSettings(parsed, playerSet, settings))
-        return Finish(failure);
-    std::unique_ptr<SignalPlayer> player;
-    if (auto failure = LoadPlayer(settings, player))
-        return Finish(failure);
-    return Finish(player->Play(requested.signal));
+    if (auto status = ParseSignalCommand(line, arguments, set, parsed, requested))
+        return *status;
+    return PlayOnce(parsed, playerSet, requested.signal);
 }
 
 }  // namespace corvane::cli

@@ -47,11 +47,9 @@ int Sweep(const Arguments& arguments)
     const PlayerOptionSet playerSet;
     line.Add({vary, seeds, csv, json, plot, receiver, loopback, playerSet.volume, playerSet.device});
     ParsedOptions parsed;
-    if (auto status = ParseOrExit(line, arguments, 0, parsed))
-        return *status;
     RequestedSignal base;
-    if (auto failure = ReadSignal(parsed, set, base))
-        return Finish(failure);
+    if (auto status = ParseSignalCommand(line, arguments, set, parsed, base))
+        return *status;
     const std::vector<std::string> varied = parsed.Values(vary);
     if (varied.empty() || varied.size() > 2)
         return Finish(Failure{kExitUsage, Tr("Give --vary once or twice.")});
@@ -79,9 +77,7 @@ int Sweep(const Arguments& arguments)
     std::optional<Failure> failure;
     if (bLoopback) {
         PlayerSettings settings;
-        if (auto unread = ReadPlayerSettings(parsed, playerSet, settings))
-            return Finish(unread);
-        if (auto unopened = OpenPlayer(settings, player))
+        if (auto unopened = OpenPlayer(parsed, playerSet, settings, player))
             return Finish(unopened);
         judge = CableReceiver(*player, settings.device);
     } else if (bExternal) {

@@ -54,13 +54,7 @@ int RunTone(const Arguments& arguments)
     const StressSignal tone = stress::SteadyTone(frequency, level, length, rate);
     if (parsed.IsSet(output))
         return Finish(WriteOutput(parsed.Value(output), OutputBytes(tone, parsed.IsSet(raw))));
-    PlayerSettings settings;
-    if (auto failure = ReadPlayerSettings(parsed, playerSet, settings))
-        return Finish(failure);
-    std::unique_ptr<SignalPlayer> player;
-    if (auto failure = LoadPlayer(settings, player))
-        return Finish(failure);
-    return Finish(player->Play(tone));
+    return PlayOnce(parsed, playerSet, tone);
 }
 
 }  // namespace corvane::cli

@@ -78,4 +78,15 @@ std::optional<Failure> LoadPlayer(const PlayerSettings& settings, std::unique_pt
     return player->Open(settings);
 }
 
+int PlayOnce(const ParsedOptions& parser, const PlayerOptionSet& set, const stress::StressSignal& signal)
+{
+    PlayerSettings settings;
+    if (auto failure = ReadPlayerSettings(parser, set, settings))
+        return Finish(failure);
+    std::unique_ptr<SignalPlayer> player;
+    if (auto failure = LoadPlayer(settings, player))
+        return Finish(failure);
+    return Finish(player->Play(signal));
+}
+
 }  // namespace corvane::cli

@@ -76,8 +76,11 @@ private:
 
 }  // namespace
 
-std::optional<Failure> OpenPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player)
+std::optional<Failure> OpenPlayer(const ParsedOptions& parser, const PlayerOptionSet& set, PlayerSettings& settings,
+                                  std::unique_ptr<SignalPlayer>& player)
 {
+    if (auto failure = ReadPlayerSettings(parser, set, settings))
+        return failure;
     player = std::make_unique<Player>();
     return player->Open(settings);
 }

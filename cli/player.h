@@ -32,11 +32,17 @@ inline int InterruptedStatus(int signal)
     return 128 + signal;
 }
 
-// A player in this module, opened with settings, or why there is none.
-std::optional<Failure> OpenPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player);
+// A player in this module, opened with the settings that set's options give in parser (read
+// into settings), or why there is none.
+std::optional<Failure> OpenPlayer(const ParsedOptions& parser, const PlayerOptionSet& set, PlayerSettings& settings,
+                                  std::unique_ptr<SignalPlayer>& player);
 
 // A player from the playback module, loaded now and opened with settings, or why there is none.
 std::optional<Failure> LoadPlayer(const PlayerSettings& settings, std::unique_ptr<SignalPlayer>& player);
+
+// Plays signal once with a player from the playback module, opened with the settings that set's
+// options give in parser; the exit status.
+int PlayOnce(const ParsedOptions& parser, const PlayerOptionSet& set, const stress::StressSignal& signal);
 
 }  // namespace corvane::cli
 

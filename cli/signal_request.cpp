@@ -58,4 +58,14 @@ std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptio
     return Compose(requested.request, requested.options, requested.signal);
 }
 
+std::optional<int> ParseSignalCommand(CommandLine& line, const std::vector<std::string>& arguments,
+                                      const SignalOptionSet& set, ParsedOptions& parsed, RequestedSignal& requested)
+{
+    if (auto status = ParseOrExit(line, arguments, 0, parsed))
+        return status;
+    if (auto failure = ReadSignal(parsed, set, requested))
+        return Finish(failure);
+    return std::nullopt;
+}
+
 }  // namespace corvane::cli

@@ -29,4 +29,10 @@ struct RequestedSignal {
 // Reads the request and the signal options, and composes the signal.
 std::optional<Failure> ReadSignal(const ParsedOptions& parser, const SignalOptionSet& set, RequestedSignal& requested);
 
+// Parses the arguments of a command that sends a signal and takes no argument (line), then reads
+// its signal as ReadSignal does: nullopt to go on, else the exit status, after the help or a
+// refusal.
+std::optional<int> ParseSignalCommand(CommandLine& line, const std::vector<std::string>& arguments,
+                                      const SignalOptionSet& set, ParsedOptions& parsed, RequestedSignal& requested);
+
 }  // namespace corvane::cli
