@@ -62,6 +62,12 @@ set_tests_properties(corvane_audio_nodev_tests PROPERTIES ENVIRONMENT
 set_tests_properties(corvane_audio_tests corvane_audio_stall_tests corvane_audio_nodev_tests PROPERTIES
     LABELS audio RESOURCE_LOCK wine-audio TIMEOUT 120)
 
+# The dialog's workflow through its controller: the Linux dialog's suite, here over winmm.
+corvane_gtest(corvane_dialog_controller_tests ui/dialog_controller_test.cpp)
+target_link_libraries(corvane_dialog_controller_tests PRIVATE corvane_dialog_controller corvane_test_support)
+set_tests_properties(corvane_dialog_controller_tests PROPERTIES ENVIRONMENT
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf" LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
+
 # The real program on a display of its own, driven from the keyboard, in a prefix of its own:
 # wine makes a prefix's desktop once, on the display its first program finds, and the other
 # tests have none.

@@ -2,11 +2,9 @@
 #include "corvane_dlg.h"
 
 #include "accessible_combo_box.h"
-#include "audio/playback.h"
-#include "request/request_checks.h"
 #include "resource.h"
-#include "base/trace.h"
-#include "storage/safe_save.h"
+
+#include "request/request_checks.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,10 +23,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
-#include <QTimer>
 
 #include <algorithm>
-#include <new>
 
 namespace corvane {
 
@@ -36,7 +32,6 @@ namespace {
 
 // The space QLineEdit keeps between its frame and its text, on each side.
 constexpr int kLineEditTextMargin = 2;
-constexpr int kInitialAmplitudeStep = 1;  // "20%"
 
 QWidget* CreateControl(const ControlTemplate& control, QWidget* pParent)
 {
@@ -111,7 +106,7 @@ double StatusLinePointsBound(const QLabel& status)
 CCorvaneDlg::CCorvaneDlg(CDialogPrompts* pPrompts, QWidget* pParent)
     : QDialog(pParent), m_template(LoadDialogTemplate(QStringLiteral(":/corvane/main_dialog.json"))),
       m_pOwnPrompts(pPrompts == nullptr ? std::make_unique<CDialogPrompts>() : nullptr),
-      m_pPrompts(pPrompts == nullptr ? m_pOwnPrompts.get() : pPrompts)
+      m_pPrompts(pPrompts == nullptr ? m_pOwnPrompts.get() : pPrompts), m_controller(*this)
 {
     m_hIcon = LoadTemplateIcon(m_template, QStringLiteral("IDI_APP"));
     InstallAccessibleComboBoxes();
@@ -235,19 +230,7 @@ void CCorvaneDlg::MessageMap()
 
 int CCorvaneDlg::OnCreate()
 {
-    CORVANE_TRACE("WM_CREATE");
-    // The completion notice comes on the audio thread: it only queues the play-ended handling,
-    // and not at all once the reset of the dialog's destruction has begun (dwUser 1).
-    // The device itself is checked once the window is on screen (paintEvent): loading the sound
-    // library's configuration is no reason to keep the operator waiting for the window.
-    m_deviceStatus = OpenPlaybackUnchecked([this](long dwUser, const Status& outcome) {
-        if (dwUser != 0)
-            return;
-        const auto playEnded = [this, outcome] { OnPlayEnded(outcome); };
-        QMetaObject::invokeMethod(this, playEnded, Qt::QueuedConnection);
-    });
-    m_bDeviceChecked = !m_deviceStatus.IsOk();  // no buffer: nothing to check
-    return 0;
+    return m_controller.OnCreate();
 }
 
 bool CCorvaneDlg::OnInitDialog()
@@ -255,60 +238,42 @@ bool CCorvaneDlg::OnInitDialog()
     for (auto it = m_template.lists.begin(); it != m_template.lists.end(); ++it)
         findChild<QComboBox*>(it.key())->addItems(it.value());
     setWindowIcon(m_hIcon);
-
     auto* pPlay = static_cast<QPushButton*>(GetDlgItem(IDC_PLAY));
     pPlay->setIcon(LoadTemplateIcon(m_template, QStringLiteral("IDI_PLAY")));
     pPlay->setIconSize(QSize(32, 32));
-    static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->setText(QString());
-
-    {
-        // Setting the position is not a move by the operator: no scroll handling for it.
-        const QSignalBlocker blocker(m_ctlVolume);
-        m_ctlVolume->setRange(0, 100);
-        m_ctlVolume->setValue(kInitialVolume);
-    }
-    ApplyVolume(kInitialVolume);
-
-    m_nReason = 0;
-    m_nInfoKind = 0;
-    m_nAmplitude = kInitialAmplitudeStep;
-    DoDataExchange(false);
-    UpdateInputEnables();
-    // Without a device, or a buffer, there is nothing to play into.
-    SetPlayState(m_bDeviceChecked ? PlayState::NoDevice : PlayState::Checking);
-    GetDlgItem(IDC_NUMBER)->setFocus();
-    return true;
+    return m_controller.OnInitDialog();
 }
 
-void CCorvaneDlg::DoDataExchange(bool bSaveAndValidate)
+void CCorvaneDlg::DoDataExchange(bool bSaveAndValidate, DialogFields& fields)
 {
     auto* pRadioNumber = static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_NUMBER));
     auto* pRadioReason = static_cast<QRadioButton*>(GetDlgItem(IDC_RADIO_REASON));
     auto* pReason = static_cast<QComboBox*>(GetDlgItem(IDC_REASON));
     auto* pAmplitude = static_cast<QComboBox*>(GetDlgItem(IDC_AMPLITUDE));
     if (bSaveAndValidate) {
-        m_nInfoKind = pRadioNumber->isChecked() ? 0 : pRadioReason->isChecked() ? 1 : -1;
-        m_nReason = pReason->currentIndex();
-        m_nAmplitude = pAmplitude->currentIndex();
+        fields.nInfoKind = pRadioNumber->isChecked() ? 0 : pRadioReason->isChecked() ? 1 : -1;
+        fields.nReason = pReason->currentIndex();
+        fields.nAmplitude = pAmplitude->currentIndex();
         return;
     }
-    pRadioNumber->setChecked(m_nInfoKind == 0);
-    pRadioReason->setChecked(m_nInfoKind == 1);
-    pReason->setCurrentIndex(m_nReason);
-    pAmplitude->setCurrentIndex(m_nAmplitude);
+    pRadioNumber->setChecked(fields.nInfoKind == 0);
+    pRadioReason->setChecked(fields.nInfoKind == 1);
+    pReason->setCurrentIndex(fields.nReason);
+    pAmplitude->setCurrentIndex(fields.nAmplitude);
 }
 
 bool CCorvaneDlg::PreTranslateMessage(QObject* pTarget, QEvent* pEvent)
 {
-    // Enter presses no default button and Escape does not close the dialog. Only keys meant
-    // for this window: a dropped list or a message box keeps its own.
+    // Only keys meant for this window: a dropped list or a message box keeps its own.
     if (pEvent->type() != QEvent::KeyPress)
         return false;
     const auto* pWidget = qobject_cast<QWidget*>(pTarget);
     if (pWidget == nullptr || pWidget->window() != this)
         return false;
     const int key = static_cast<QKeyEvent*>(pEvent)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    return CDialogController::SwallowsKey(key == Qt::Key_Return || key == Qt::Key_Enter ? DialogKey::Enter
+                                          : key == Qt::Key_Escape                       ? DialogKey::Escape
+                                                                                        : DialogKey::Other);
 }
 
 bool CCorvaneDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
@@ -319,39 +284,13 @@ bool CCorvaneDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
 void CCorvaneDlg::showEvent(QShowEvent* pEvent)
 {
     QDialog::showEvent(pEvent);
-    if (m_bShown)
-        return;
-    m_bShown = true;
-    if (m_bDeviceChecked && !m_deviceStatus.IsOk())
-        QTimer::singleShot(0, this, &CCorvaneDlg::ShowDeviceProblem);
+    m_controller.OnShown();
 }
 
 void CCorvaneDlg::paintEvent(QPaintEvent* pEvent)
 {
     QDialog::paintEvent(pEvent);
-    if (m_bDeviceChecked || m_bDeviceCheckStarted)
-        return;
-    m_bDeviceCheckStarted = true;
-    CheckPlaybackDevice([this](const Status& device) {
-        const auto deviceChecked = [this, device] { OnDeviceChecked(device); };
-        QMetaObject::invokeMethod(this, deviceChecked, Qt::QueuedConnection);
-    });
-}
-
-void CCorvaneDlg::OnDeviceChecked(const Status& device)
-{
-    m_deviceStatus = device;
-    m_bDeviceChecked = true;
-    SetPlayState(device.IsOk() ? PlayState::Ready : PlayState::NoDevice);
-    // Said once, over the dialog: here when the window is up already, else when it shows.
-    if (!device.IsOk() && m_bShown)
-        ShowDeviceProblem();
-}
-
-void CCorvaneDlg::ShowDeviceProblem()
-{
-    m_pPrompts->ShowFailure(this, QString::fromStdString(m_deviceStatus.Message()) +
-                                      QStringLiteral("\n再生はできません。Wave保存はできます。"));
+    m_controller.StartDeviceCheck();
 }
 
 bool CCorvaneDlg::focusNextPrevChild(bool bNext)
@@ -383,182 +322,133 @@ void CCorvaneDlg::closeEvent(QCloseEvent* pEvent)
 
 void CCorvaneDlg::OnDestroy()
 {
-    CORVANE_TRACE("WM_DESTROY");
-    ClosePlayback();
+    m_controller.OnDestroy();
 }
 
 void CCorvaneDlg::OnPlay()
 {
-    SendSignal(ComposeMode::Play);
+    m_controller.OnPlay();
 }
 
 void CCorvaneDlg::OnRadioNumber()
 {
-    UpdateInputEnables();
+    m_controller.OnModeChanged();
 }
 
 void CCorvaneDlg::OnRadioReason()
 {
-    UpdateInputEnables();
+    m_controller.OnModeChanged();
 }
 
 void CCorvaneDlg::OnSaveWave()
 {
-    SendSignal(ComposeMode::Save);
+    m_controller.OnSaveWave();
 }
 
 void CCorvaneDlg::OnHScroll(int position)
 {
-    ApplyVolume(position);
+    m_controller.OnVolume(position);
 }
 
 void CCorvaneDlg::OnShortcut(int id)
 {
-    auto* pButton = static_cast<QAbstractButton*>(GetDlgItem(id));
-    if (!pButton->isEnabled())
-        return;
-    pButton->click();
-    // A mode chosen from the keyboard takes the keyboard on to its input.
-    if (id == IDC_RADIO_NUMBER || id == IDC_RADIO_REASON)
-        GetDlgItem(id == IDC_RADIO_NUMBER ? IDC_NUMBER : IDC_REASON)->setFocus(Qt::ShortcutFocusReason);
+    m_controller.OnShortcut(id);
 }
 
 void CCorvaneDlg::OnExit()
 {
-    if (!m_pPrompts->AskExit(this))
-        return;
-    m_bEnding = true;
-    accept();
+    m_controller.OnExit();
 }
 
 void CCorvaneDlg::OnClose(QCloseEvent* pEvent)
 {
-    if (m_bEnding || m_pPrompts->AskExit(this)) {
-        m_bEnding = true;
+    if (m_controller.OnClose())
         QDialog::closeEvent(pEvent);
-        return;
-    }
-    pEvent->ignore();
-}
-
-void CCorvaneDlg::OnPlayEnded(const Status& outcome)
-{
-    SetPlayState(PlayState::Ready);
-    // A play that did not go out whole must never pass for one that did.
-    if (!outcome.IsOk())
-        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.Message()));
-}
-
-void CCorvaneDlg::SetPlayState(PlayState state)
-{
-    auto* pPlay = static_cast<QPushButton*>(GetDlgItem(IDC_PLAY));
-    m_bPlayPending = state == PlayState::Playing;
-    switch (state) {
-    case PlayState::Ready:
-        pPlay->setToolTip(m_shortcutTips.value(IDC_PLAY));
-        pPlay->setEnabled(true);
-        // A keyboard Play parked the focus on the dialog; give it back unless the operator moved on.
-        if (m_bPlayHadFocus && (focusWidget() == nullptr || focusWidget() == this))
-            pPlay->setFocus(Qt::OtherFocusReason);
-        m_bPlayHadFocus = false;
-        return;
-    case PlayState::Playing:
-        pPlay->setToolTip(QStringLiteral("再生中です。終わるとまた押せます。"));
-        break;
-    case PlayState::Checking:
-        pPlay->setToolTip(QStringLiteral("音声出力デバイスを確かめています。"));
-        break;
-    case PlayState::NoDevice:
-        pPlay->setToolTip(QStringLiteral("音声出力デバイスを開けないため、再生できません。"));
-        break;
-    }
-    // Disabling the focused button would hand the focus to the next one, Wave保存, and the next
-    // Space would open the save dialog: the dialog itself holds it meanwhile, where keys do nothing.
-    m_bPlayHadFocus = pPlay->hasFocus();
-    if (m_bPlayHadFocus)
-        setFocus(Qt::OtherFocusReason);
-    pPlay->setEnabled(false);
-}
-
-void CCorvaneDlg::UpdateInputEnables()
-{
-    DoDataExchange(true);
-    GetDlgItem(IDC_NUMBER)->setEnabled(m_nInfoKind == 0);
-    GetDlgItem(IDC_REASON)->setEnabled(m_nInfoKind != 0);
-}
-
-void CCorvaneDlg::SendSignal(ComposeMode mode)
-{
-    DoDataExchange(true);
-    const std::optional<int> amplitude = AmplitudeFromStep(m_nAmplitude);
-    if (!amplitude)
-        return;
-    iWaveFormValue = *amplitude;
-    CORVANE_TRACE("iWaveFormValue = %d", iWaveFormValue);
-
-    NotificationRequest request;
-    const QString number = static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text();
-    const RequestProblem problem = MakeDialogRequest(m_nInfoKind, number.toStdString(), m_nReason, request);
-    if (problem != RequestProblem::None) {
-        if (const std::string message = DialogMessage(problem); !message.empty())
-            m_pPrompts->ShowMessage(this, QString::fromStdString(message));
-        return;
-    }
-
-    if (mode == ComposeMode::Save)
-        SaveRequest(request);
     else
-        PlayRequest(request);
+        pEvent->ignore();
 }
 
-void CCorvaneDlg::PlayRequest(const NotificationRequest& request)
+std::string CCorvaneDlg::NumberText() const
 {
-    SampleBuffer* pBuffer = PlaybackBuffer();
-    if (pBuffer == nullptr || m_bPlayPending)
-        return;
-    const ComposeOutcome outcome = ComposeSignal(ComposeMode::Play, {}, request, *pBuffer,
-                                                 [this](const std::string& text) { SetFrameText(text); });
-    if (!outcome.status.IsOk()) {
-        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
-        return;
-    }
-    SetPlayState(PlayState::Playing);
-    const Status status = PlaySignal(outcome.Offset);
-    if (!status.IsOk())
-        OnPlayEnded(status);
+    return static_cast<QLineEdit*>(GetDlgItem(IDC_NUMBER))->text().toStdString();
 }
 
-void CCorvaneDlg::SaveRequest(const NotificationRequest& request)
+void CCorvaneDlg::SetText(int id, const std::string& text)
 {
-    const std::optional<QString> path = m_pPrompts->AskSavePath(this, m_strSaveFolder);
+    QWidget* pControl = GetDlgItem(id);
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pControl))
+        pEdit->setText(QString::fromStdString(text));
+    else if (auto* pLabel = qobject_cast<QLabel*>(pControl))
+        pLabel->setText(QString::fromStdString(text));
+}
+
+void CCorvaneDlg::SetVolume(int position)
+{
+    // Setting the position is not a move by the operator: no scroll handling for it.
+    const QSignalBlocker blocker(m_ctlVolume);
+    m_ctlVolume->setRange(0, 100);
+    m_ctlVolume->setValue(position);
+}
+
+void CCorvaneDlg::Enable(int id, bool bEnabled, bool bParkFocus)
+{
+    // Parked first: disabling the focused control would hand the focus to the next one.
+    if (bParkFocus)
+        setFocus(Qt::OtherFocusReason);
+    GetDlgItem(id)->setEnabled(bEnabled);
+}
+
+void CCorvaneDlg::SetTip(int id, const std::string& text)
+{
+    GetDlgItem(id)->setToolTip(text.empty() ? m_shortcutTips.value(id) : QString::fromStdString(text));
+}
+
+bool CCorvaneDlg::HasFocus(int id) const
+{
+    return GetDlgItem(id)->hasFocus();
+}
+
+bool CCorvaneDlg::FocusIsParked() const
+{
+    return focusWidget() == nullptr || focusWidget() == this;
+}
+
+void CCorvaneDlg::Focus(int id, bool bByShortcut)
+{
+    GetDlgItem(id)->setFocus(bByShortcut ? Qt::ShortcutFocusReason : Qt::OtherFocusReason);
+}
+
+void CCorvaneDlg::ShowMessage(const std::string& text)
+{
+    m_pPrompts->ShowMessage(this, QString::fromStdString(text));
+}
+
+void CCorvaneDlg::ShowFailure(const std::string& text)
+{
+    m_pPrompts->ShowFailure(this, QString::fromStdString(text));
+}
+
+bool CCorvaneDlg::AskExit()
+{
+    return m_pPrompts->AskExit(this);
+}
+
+std::optional<SaveChoice> CCorvaneDlg::AskSavePath(const std::string& folder)
+{
+    const std::optional<QString> path = m_pPrompts->AskSavePath(this, QString::fromStdString(folder));
     if (!path)
-        return;
-    m_strSaveFolder = QFileInfo(*path).absolutePath();
-    SampleBuffer* pBuffer = BufferForSave();
-    if (pBuffer == nullptr) {
-        m_pPrompts->ShowFailure(this, QStringLiteral("音声バッファを確保できません"));
-        return;
-    }
-    const ComposeOutcome outcome = ComposeSignal(
-        ComposeMode::Save, QFile::encodeName(*path).toStdString(), request, *pBuffer,
-        [this](const std::string& text) { SetFrameText(text); }, SaveFileSafely);
-    if (!outcome.status.IsOk())
-        m_pPrompts->ShowFailure(this, QString::fromStdString(outcome.status.Message()));
+        return std::nullopt;
+    return SaveChoice{QFile::encodeName(*path).toStdString(), QFileInfo(*path).absolutePath().toStdString()};
 }
 
-SampleBuffer* CCorvaneDlg::BufferForSave()
+void CCorvaneDlg::Close()
 {
-    // While a play is pending the playback buffer belongs to the device and must not change.
-    if (!m_bPlayPending && PlaybackBuffer() != nullptr)
-        return PlaybackBuffer();
-    if (!m_pSaveBuffer)
-        m_pSaveBuffer.reset(new (std::nothrow) SampleBuffer);
-    return m_pSaveBuffer.get();
+    accept();
 }
 
-void CCorvaneDlg::SetFrameText(const std::string& text)
+void CCorvaneDlg::Post(std::function<void()> task)
 {
-    static_cast<QLabel*>(GetDlgItem(IDC_FRAME_TEXT))->setText(QString::fromLatin1(text));
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }
 
 }  // namespace corvane

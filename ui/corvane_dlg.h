@@ -3,9 +3,9 @@
 // hexadecimal, and leaving through a confirmation.
 #pragma once
 
+#include "dialog_controller.h"
 #include "dialog_prompts.h"
 #include "dialog_template.h"
-#include "signal/compose.h"
 #include "base/status.h"
 
 #include <QDialog>
@@ -19,7 +19,7 @@ class QSlider;
 
 namespace corvane {
 
-class CCorvaneDlg : public QDialog {
+class CCorvaneDlg : public QDialog, private CDialogView {
     Q_OBJECT
 
 public:
@@ -31,12 +31,11 @@ public:
     // The control with a template id, or nullptr.
     QWidget* GetDlgItem(int id) const;
     // Whether the playback device could be opened, and if not, why; meaningful once DeviceChecked.
-    const Status& DeviceStatus() const { return m_deviceStatus; }
+    const Status& DeviceStatus() const { return m_controller.DeviceStatus(); }
     // Whether the device check, which starts once the window is painted, has answered.
-    bool DeviceChecked() const { return m_bDeviceChecked; }
+    bool DeviceChecked() const { return m_controller.DeviceChecked(); }
 
 protected:
-    void DoDataExchange(bool bSaveAndValidate);
     bool PreTranslateMessage(QObject* pTarget, QEvent* pEvent);
     bool OnInitDialog();
 
@@ -60,22 +59,27 @@ private:
     void OnShortcut(int id);
     void OnExit();
     void OnClose(QCloseEvent* pEvent);
-    void OnPlayEnded(const Status& outcome);
-    void OnDeviceChecked(const Status& device);
-    enum class PlayState { Ready, Playing, Checking, NoDevice };
-    void SetPlayState(PlayState state);
-    void UpdateInputEnables();
-    void SendSignal(ComposeMode mode);
-    void PlayRequest(const NotificationRequest& request);
-    void SaveRequest(const NotificationRequest& request);
-    SampleBuffer* BufferForSave();
-    void SetFrameText(const std::string& text);
-    void ShowDeviceProblem();
+
+    // What the controller asks of the window.
+    void DoDataExchange(bool bSaveAndValidate, DialogFields& fields) override;
+    std::string NumberText() const override;
+    void SetText(int id, const std::string& text) override;
+    void SetVolume(int position) override;
+    void Enable(int id, bool bEnabled, bool bParkFocus) override;
+    void SetTip(int id, const std::string& text) override;
+    bool HasFocus(int id) const override;
+    bool FocusIsParked() const override;
+    void Focus(int id, bool bByShortcut) override;
+    // The boxes and the file dialog, through the prompts.
+    void ShowMessage(const std::string& text) override;
+    void ShowFailure(const std::string& text) override;
+    bool AskExit() override;
+    std::optional<SaveChoice> AskSavePath(const std::string& folder) override;
+    // Queued to the dialog itself, which drops it when it goes first.
+    void Post(std::function<void()> task) override;
+    void Close() override;
 
     QSlider* m_ctlVolume = nullptr;
-    int m_nInfoKind = -1;
-    int m_nReason = -1;
-    int m_nAmplitude = -1;
     QIcon m_hIcon;
 
     DialogTemplate m_template;
@@ -83,16 +87,7 @@ private:
     QMap<int, QString> m_shortcutTips;  // tooltips naming the shortcut, by control id
     std::unique_ptr<CDialogPrompts> m_pOwnPrompts;
     CDialogPrompts* m_pPrompts;
-    Status m_deviceStatus;
-    bool m_bPlayPending = false;
-    bool m_bPlayHadFocus = false;  // Play had the focus when it was disabled
-    QString m_strSaveFolder;       // where the last save went, for the next file dialog
-    bool m_bEnding = false;
-    bool m_bShown = false;
-    bool m_bDeviceCheckStarted = false;
-    bool m_bDeviceChecked = false;
-    // For a save while the playback buffer belongs to the device, or when it has none.
-    std::unique_ptr<SampleBuffer> m_pSaveBuffer;
+    CDialogController m_controller;
 };
 
 }  // namespace corvane

@@ -4,11 +4,14 @@
 // the Linux dialog, with user32's own controls, message boxes and file dialog.
 #pragma once
 
-#include "signal/compose.h"
+#include "dialog_controller.h"
+
 #include "base/status.h"
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,10 +19,10 @@
 
 namespace corvane {
 
-class CCorvaneDlg {
+class CCorvaneDlg : private CDialogView {
 public:
     CCorvaneDlg();
-    ~CCorvaneDlg();
+    ~CCorvaneDlg() override;
     CCorvaneDlg(const CCorvaneDlg&) = delete;
     CCorvaneDlg& operator=(const CCorvaneDlg&) = delete;
 
@@ -30,44 +33,42 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool PreTranslateMessage(MSG& msg);
-    void DoDataExchange(bool bSaveAndValidate);
 
     int OnCreate();
     bool OnInitDialog();
     void OnPaint();
     void OnDestroy();
     void OnCommand(int id, int code);
-    void OnPlay();
-    void OnSaveWave();
     void OnHScroll(HWND hControl);
-    void OnExit();
     void OnClose();
-    void OnShortcut(int id);
-    void OnPlayEnded(const Status& outcome);
-    void OnDeviceChecked(const Status& device);
-
-    enum class PlayState { Ready, Playing, Checking, NoDevice };
-    void SetPlayState(PlayState state);
-    void UpdateInputEnables();
-    void SendSignal(ComposeMode mode);
-    void PlayRequest(const NotificationRequest& request);
-    void SaveRequest(const NotificationRequest& request);
-    SampleBuffer* BufferForSave();
-    void SetFrameText(const std::string& text);
     void FitTextToControls();
-    void AddTooltips();
-    void SetTooltip(int id, const std::wstring& text);
 
-    void ShowMessage(const std::wstring& text, UINT icon);
-    void ShowFailure(const std::string& utf8);
-    bool AskExit();
+    // The controls, as the controller asks: user32's messages to each.
+    void DoDataExchange(bool bSaveAndValidate, DialogFields& fields) override;
+    std::string NumberText() const override;
+    void SetText(int id, const std::string& text) override;
+    void SetVolume(int position) override;
+    void Enable(int id, bool bEnabled, bool bParkFocus) override;
+    // Tooltips: a tool for each control with a shortcut, and Play's also over its place in the
+    // dialog, where the mouse goes while Play is disabled.
+    void AddTooltips();
+    void SetTip(int id, const std::string& text) override;
+    bool HasFocus(int id) const override;
+    bool FocusIsParked() const override;
+    void Focus(int id, bool bByShortcut) override;
+    // Message boxes and the common file dialog, each giving the focus back where it was.
+    void MessageBoxOver(const std::wstring& text, UINT icon);
+    void ShowMessage(const std::string& text) override;
+    void ShowFailure(const std::string& text) override;
+    bool AskExit() override;
+    std::optional<SaveChoice> AskSavePath(const std::string& folder) override;
+    void Close() override;
+    // Queued under m_postedMutex, then run by WM_APP_RUN on the dialog's thread.
+    void Post(std::function<void()> task) override;
 
     HWND m_hWnd = nullptr;
     HWND m_ctlVolume = nullptr;
     HWND m_hLastFocus = nullptr;  // the control that last had the focus
-    int m_nInfoKind = -1;
-    int m_nReason = -1;
-    int m_nAmplitude = -1;
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     HICON m_hPlayIcon = nullptr;
@@ -77,18 +78,10 @@ private:
     std::map<int, std::wstring> m_tips;          // the text each tooltip shows now
     HFONT m_hStatusFont = nullptr;
     HFONT m_hNumberFont = nullptr;
-
-    Status m_deviceStatus;
-    bool m_bDeviceChecked = false;
-    bool m_bPlayPending = false;
-    bool m_bPlayHadFocus = false;
-    bool m_bEnding = false;
-    std::wstring m_strSaveFolder;  // where the last save went, for the next file dialog
-    std::unique_ptr<SampleBuffer> m_pSaveBuffer;
-    // What the audio layer's threads hand over with their posted messages.
-    std::mutex m_reportMutex;
-    Status m_playOutcome;
-    Status m_deviceReport;
+    // What other threads posted for the dialog's thread, run in order.
+    std::mutex m_postedMutex;
+    std::deque<std::function<void()>> m_posted;
+    CDialogController m_controller;
 };
 
 }  // namespace corvane

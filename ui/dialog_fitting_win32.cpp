@@ -109,27 +109,39 @@ void CCorvaneDlg::AddTooltips()
             continue;
         m_shortcutTips[control.id] = std::wstring(control.accessibleName) + L" (" + Utf8ToWide(control.shortcut) + L")";
         m_tips[control.id] = m_shortcutTips[control.id];
+        HWND hControl = GetDlgItem(m_hWnd, control.id);
         TOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = m_hWnd;
-        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, control.id));
+        tool.uId = reinterpret_cast<UINT_PTR>(hControl);
         tool.lpszText = m_tips[control.id].data();
+        SendMessageW(m_hTooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        if (control.id != IDC_PLAY)
+            continue;
+        // A disabled window gets no mouse messages: they go to the dialog, so Play's place in it
+        // is a tool too, which says why Play cannot be pressed.
+        tool.uFlags = TTF_SUBCLASS;
+        tool.uId = static_cast<UINT_PTR>(control.id);
+        GetWindowRect(hControl, &tool.rect);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&tool.rect), 2);
         SendMessageW(m_hTooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
-void CCorvaneDlg::SetTooltip(int id, const std::wstring& text)
+void CCorvaneDlg::SetTip(int id, const std::string& text)
 {
     if (m_hTooltips == nullptr)
         return;
-    m_tips[id] = text.empty() ? m_shortcutTips[id] : text;
+    m_tips[id] = text.empty() ? m_shortcutTips[id] : Utf8ToWide(text);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = m_hWnd;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, id));
     tool.lpszText = m_tips[id].data();
-    SendMessageW(m_hTooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    for (const UINT_PTR uId : {reinterpret_cast<UINT_PTR>(GetDlgItem(m_hWnd, id)), static_cast<UINT_PTR>(id)}) {
+        tool.uId = uId;
+        SendMessageW(m_hTooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }
 
 }  // namespace corvane
