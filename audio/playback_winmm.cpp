@@ -3,19 +3,22 @@
 
 #include "playback_device.h"
 #include "playback_messages.h"
-#include "base/wide_text.h"
+
 #include "base/trace.h"
+#include "base/wide_text.h"
 
 #include <windows.h>
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace corvane {
 
@@ -29,16 +32,31 @@ constexpr DWORD kCloseWaitMs = 400;
 constexpr DeviceHint kWhatToCheck{"Windows のサウンドの設定で、既定の再生デバイスを確かめてください。",
                                   "Check the default playback device in Windows' sound settings."};
 
-// The device, the one header and the play in progress. The device is opened on a thread of
-// its own, so the handle and the buffer are read and written under the device state's mutex.
-struct Playback {
-    HWAVEOUT hWaveOut = nullptr;
-    std::unique_ptr<SampleBuffer> buffer;
+// One play: the device opened for it, its own copy of the samples and its own header, so that a
+// device that never answers can be left holding them without touching anything that goes away.
+struct PlaySession {
+    PlaySession() : hNotified(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~PlaySession() { CloseHandle(hNotified); }
+    PlaySession(const PlaySession&) = delete;
+    PlaySession& operator=(const PlaySession&) = delete;
+
+    std::vector<std::int16_t> samples;
     WAVEHDR header{};
+    std::mutex mutex;  // held while the notice runs, so that ClosePlayback can wait it out
     DoneTarget doneTarget;
-    std::atomic<bool> bNotified{true};  // the last play's one notice has been given
-    HANDLE hNotified = nullptr;         // set with bNotified, for the watchdog
-    std::thread watchdog;
+    std::atomic<bool> bNotified{false};  // its one completion notice has been given
+    std::atomic<bool> bStalled{false};   // the watchdog gave up on the device
+    std::atomic<bool> bFinished{false};  // its player thread is done with the device
+    bool bAbort = false;                 // ClosePlayback came first; under the device state's mutex
+    HANDLE hNotified;                    // set with bNotified
+};
+
+struct Playback {
+    std::unique_ptr<SampleBuffer> buffer;
+    DoneTarget doneTarget;
+    std::atomic<long> dwUser{0};           // 1 once the reset of ClosePlayback has begun
+    std::shared_ptr<PlaySession> session;  // the last play, pending or not
+    HWAVEOUT hWaveOut = nullptr;           // the device of the play in progress, under the mutex
 };
 
 Playback g_playback;
@@ -51,21 +69,25 @@ std::string ErrorText(MMRESULT result)
     return WideToUtf8(szText);
 }
 
-// Gives the play's one notice, whoever comes first: the device, the watchdog or the reset.
-void Notify(const Status& outcome, DWORD_PTR param1, DWORD_PTR param2)
+// Gives the session's one notice, whoever comes first: the device, the watchdog or the reset.
+void Notify(PlaySession& session, const Status& outcome)
 {
-    if (g_playback.bNotified.exchange(true))
+    if (session.bNotified.exchange(true))
         return;
-    OnWaveDone(nullptr, kWomDone, 0, param1, param2, outcome);
-    SetEvent(g_playback.hNotified);
+    {
+        std::lock_guard lock(session.mutex);
+        OnWaveDone(nullptr, kWomDone, reinterpret_cast<std::uintptr_t>(&session),
+                   reinterpret_cast<std::uintptr_t>(&session.header), 0, outcome);
+    }
+    SetEvent(session.hNotified);
 }
 
-// Runs on winmm's thread, which allows little more than posting a message: no waveOut call,
-// no window, nothing that waits.
-void CALLBACK WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2)
+// Runs on winmm's thread, which allows little more than giving the notice: no waveOut call,
+// no window, nothing that waits long. The probe of CheckDevice opens with no session.
+void CALLBACK WaveOutProc(HWAVEOUT, UINT uMsg, DWORD_PTR dwInstance, DWORD_PTR, DWORD_PTR)
 {
-    if (uMsg == WOM_DONE)
-        Notify(Status(), param1, param2);
+    if (uMsg == WOM_DONE && dwInstance != 0)
+        Notify(*reinterpret_cast<PlaySession*>(dwInstance), Status());
 }
 
 UINT DeviceId()
@@ -82,8 +104,8 @@ UINT DeviceId()
     return count;  // no such device: waveOutOpen says so
 }
 
-// Opens the device for the signal's format, prepares the header and sets the volume last asked for.
-MMRESULT OpenDevice(HWAVEOUT* phWaveOut)
+// Opens the device for the signal's format, its notices going to pSession (none for a probe).
+MMRESULT OpenDevice(HWAVEOUT* phWaveOut, PlaySession* pSession)
 {
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -93,22 +115,17 @@ MMRESULT OpenDevice(HWAVEOUT* phWaveOut)
     format.nBlockAlign = kChannels * kBitsPerSample / 8;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     format.cbSize = 0;
-    return waveOutOpen(phWaveOut, DeviceId(), &format, reinterpret_cast<DWORD_PTR>(WaveOutProc), 0, CALLBACK_FUNCTION);
+    return waveOutOpen(phWaveOut, DeviceId(), &format, reinterpret_cast<DWORD_PTR>(WaveOutProc),
+                       reinterpret_cast<DWORD_PTR>(pSession), CALLBACK_FUNCTION);
 }
 
-void RunWatchdog(DWORD allowedMs)
-{
-    if (WaitForSingleObject(g_playback.hNotified, allowedMs) == WAIT_TIMEOUT)
-        Notify(DeviceNotResponding(), reinterpret_cast<DWORD_PTR>(&g_playback.header), 0);
-}
-
-// The reset, unprepare and close of ClosePlayback; whether they ended within kCloseWaitMs.
-bool ReleaseDevice(HWAVEOUT hWaveOut)
+// The reset, unprepare and close of a play's device; whether they ended within kCloseWaitMs.
+bool ReleaseDevice(HWAVEOUT hWaveOut, std::shared_ptr<PlaySession> session)
 {
     HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread([hWaveOut, hDone] {
+    std::thread([hWaveOut, session, hDone] {
         waveOutReset(hWaveOut);
-        waveOutUnprepareHeader(hWaveOut, &g_playback.header, sizeof g_playback.header);
+        waveOutUnprepareHeader(hWaveOut, &session->header, sizeof session->header);
         waveOutClose(hWaveOut);
         SetEvent(hDone);
     }).detach();
@@ -118,48 +135,88 @@ bool ReleaseDevice(HWAVEOUT hWaveOut)
     return bReleased;
 }
 
+// Opens the device for this play alone, so that one that appears or comes back is found at the
+// next play, plays the session's samples and closes the device again once they have been played.
+void RunPlayer(std::shared_ptr<PlaySession> session)
+{
+    HWAVEOUT hWaveOut = nullptr;
+    const MMRESULT opened = OpenDevice(&hWaveOut, session.get());
+    if (opened != MMSYSERR_NOERROR) {
+        const std::string& name = PlaybackDeviceName();
+        Notify(*session, Status::Failure("再生が途中で終わりました。音声出力デバイス「" + name + "」を開けません（" +
+                                             ErrorText(opened) + "）。",
+                                         "The play ended early: cannot open the sound output \"" + name + "\" (" +
+                                             ErrorText(opened) + ")."));
+        session->bFinished = true;
+        return;
+    }
+    {
+        std::lock_guard lock(g_device.mutex);
+        if (session->bAbort) {
+            waveOutClose(hWaveOut);
+            session->bFinished = true;
+            return;
+        }
+        g_playback.hWaveOut = hWaveOut;  // for the volume and for ClosePlayback's reset
+        // Until the operator's volume is known the device keeps its own.
+        if (const std::optional<std::uint32_t> volume = LastVolume())
+            waveOutSetVolume(hWaveOut, *volume);
+    }
+    waveOutPrepareHeader(hWaveOut, &session->header, sizeof session->header);
+    const MMRESULT written = waveOutWrite(hWaveOut, &session->header, sizeof session->header);
+    if (written != MMSYSERR_NOERROR)
+        Notify(*session, Status::Failure("再生できません（" + ErrorText(written) + "）。",
+                                         "Cannot play (" + ErrorText(written) + ")."));
+    WaitForSingleObject(session->hNotified, INFINITE);
+    // A device the watchdog gave up on keeps what it holds; one ClosePlayback took is its to close.
+    bool bMine = false;
+    {
+        std::lock_guard lock(g_device.mutex);
+        bMine = !session->bStalled && g_playback.hWaveOut == hWaveOut;
+        if (bMine)
+            g_playback.hWaveOut = nullptr;
+    }
+    if (bMine) {
+        waveOutUnprepareHeader(hWaveOut, &session->header, sizeof session->header);
+        waveOutClose(hWaveOut);
+    }
+    session->bFinished = true;
+}
+
+void RunWatchdog(std::shared_ptr<PlaySession> session, DWORD allowedMs)
+{
+    if (WaitForSingleObject(session->hNotified, allowedMs) != WAIT_TIMEOUT)
+        return;
+    session->bStalled = true;
+    Notify(*session, DeviceNotResponding());
+}
+
 }  // namespace
 
-Status CheckDevice(unsigned opening)
+Status CheckDevice(unsigned)
 {
     // A handle opened after the wait ended is left to the process's end.
-    auto opened = std::make_shared<HWAVEOUT>(nullptr);
     const std::optional<Status> result = RunWithin(
-        [opened, name = PlaybackDeviceName()] {
-            const MMRESULT mmResult = OpenDevice(opened.get());
-            return mmResult == MMSYSERR_NOERROR ? Status() : CannotOpenDevice(name, ErrorText(mmResult), kWhatToCheck);
+        [name = PlaybackDeviceName()] {
+            HWAVEOUT hWaveOut = nullptr;
+            const MMRESULT mmResult = OpenDevice(&hWaveOut, nullptr);
+            if (mmResult != MMSYSERR_NOERROR)
+                return CannotOpenDevice(name, ErrorText(mmResult), kWhatToCheck);
+            waveOutClose(hWaveOut);
+            return Status();
         },
         kDeviceWait);
-    if (!result)
-        return DeviceDoesNotRespond(PlaybackDeviceName(), kWhatToCheck);
-    if (!result->IsOk())
-        return *result;
-    std::lock_guard deviceLock(g_device.mutex);
-    if (opening != g_device.nOpening || !g_playback.buffer) {
-        waveOutClose(*opened);  // ClosePlayback came first
-        return Status();
-    }
-    g_playback.hWaveOut = *opened;
-    waveOutPrepareHeader(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
-    // Until the operator's volume is known the device keeps its own.
-    if (const std::optional<std::uint32_t> volume = LastVolume())
-        waveOutSetVolume(g_playback.hWaveOut, *volume);
-    return Status();
+    return result ? *result : DeviceDoesNotRespond(PlaybackDeviceName(), kWhatToCheck);
 }
 
 Status OpenPlaybackUnchecked(DoneTarget doneTarget)
 {
     g_playback.doneTarget = std::move(doneTarget);
-    if (g_playback.hNotified == nullptr)
-        g_playback.hNotified = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    g_playback.dwUser = 0;
     BeginOpening();
-    std::lock_guard lock(g_device.mutex);
     g_playback.buffer.reset(new (std::nothrow) SampleBuffer);
     if (!g_playback.buffer)
         return CannotAllocateBuffer();
-    g_playback.header = WAVEHDR{};
-    g_playback.header.lpData = reinterpret_cast<LPSTR>(g_playback.buffer->samples.data());
-    g_playback.header.dwBufferLength = sizeof g_playback.buffer->samples;
     return Status();
 }
 
@@ -170,62 +227,57 @@ SampleBuffer* PlaybackBuffer()
 
 Status PlaySignal(int offset)
 {
-    std::unique_lock lock(g_device.mutex);
     if (!g_playback.buffer)
         return NoSampleBuffer();
-    if (!g_device.deviceError.IsOk())
-        return g_device.deviceError;
-    if (g_playback.hWaveOut == nullptr)
-        return Status::Failure("音声出力デバイスを確かめています", "The sound output is still being checked.");
     if (offset < 0 || offset > kBufferSamples)
         return LengthOutOfRange();
-    if (!g_playback.bNotified)
-        return LastPlayPending();
-    // A buffer the watchdog gave up on may still be held by a device that never answered.
-    if (g_playback.header.dwFlags & WHDR_INQUEUE)
-        return DeviceNotResponding();
-    if (g_playback.watchdog.joinable())
-        g_playback.watchdog.join();  // it ended with the last notice
-
-    // The header stays prepared for the whole buffer; only its length changes.
-    g_playback.header.dwBufferLength = static_cast<DWORD>(offset) * kChannels * kBitsPerSample / 8;
-    ResetEvent(g_playback.hNotified);
-    g_playback.bNotified = false;
-    const MMRESULT result = waveOutWrite(g_playback.hWaveOut, &g_playback.header, sizeof g_playback.header);
-    if (result != MMSYSERR_NOERROR) {
-        g_playback.bNotified = true;
-        SetEvent(g_playback.hNotified);
-        return Status::Failure("再生できません（" + ErrorText(result) + "）。",
-                               "Cannot play (" + ErrorText(result) + ").");
-    }
-    const auto allowedMs = static_cast<DWORD>(PlayAllowance(static_cast<std::size_t>(offset), kSampleRate).count());
-    g_playback.watchdog = std::thread(RunWatchdog, allowedMs);
-    return Status();
+    return PlaySamples({g_playback.buffer->samples.begin(), g_playback.buffer->samples.begin() + offset}, kSampleRate);
 }
 
 Status PlaySamples(std::vector<std::int16_t> samples, int rate)
 {
-    // The device is open for the signal's own format, so only that plays here.
-    if (rate != kSampleRate)
-        return RateOutOfRange();
     if (!g_playback.buffer)
         return NoSampleBuffer();
+    {
+        std::lock_guard lock(g_device.mutex);
+        if (!g_device.deviceError.IsOk())
+            return g_device.deviceError;
+    }
+    // The device is opened for the signal's own format, so only that plays here.
+    if (rate != kSampleRate)
+        return RateOutOfRange();
     if (samples.size() > g_playback.buffer->samples.size())
         return LengthOutOfRange();
-    if (!g_playback.bNotified)
-        return LastPlayPending();
-    std::copy(samples.begin(), samples.end(), g_playback.buffer->samples.begin());
-    return PlaySignal(static_cast<int>(samples.size()));
+    if (const std::shared_ptr<PlaySession>& last = g_playback.session) {
+        if (!last->bNotified)
+            return LastPlayPending();
+        // A device that never answered may still hold the last play's buffer.
+        if (last->bStalled && (last->header.dwFlags & WHDR_INQUEUE) != 0)
+            return DeviceNotResponding();
+    }
+
+    auto session = std::make_shared<PlaySession>();
+    const auto allowedMs = static_cast<DWORD>(PlayAllowance(samples.size(), rate).count());
+    session->samples = std::move(samples);
+    session->header.lpData = reinterpret_cast<LPSTR>(session->samples.data());
+    session->header.dwBufferLength = static_cast<DWORD>(session->samples.size() * sizeof(std::int16_t));
+    session->doneTarget = g_playback.doneTarget;
+    g_playback.session = session;
+    // Neither thread is ever joined: one stuck in the device must not hold anyone else up.
+    std::thread(RunPlayer, session).detach();
+    std::thread(RunWatchdog, session, allowedMs).detach();
+    return Status();
 }
 
-void OnWaveDone(void*, unsigned message, std::uintptr_t, std::uintptr_t param1, std::uintptr_t param2,
+void OnWaveDone(void*, unsigned message, std::uintptr_t instance, std::uintptr_t param1, std::uintptr_t param2,
                 const Status& outcome)
 {
     if (message != kWomDone)
         return;
-    const long dwUser = static_cast<long>(g_playback.header.dwUser);
-    if (g_playback.doneTarget)
-        g_playback.doneTarget(dwUser, outcome);
+    const long dwUser = g_playback.dwUser;
+    const auto* pSession = reinterpret_cast<const PlaySession*>(instance);
+    if (pSession != nullptr && pSession->doneTarget)
+        pSession->doneTarget(dwUser, outcome);
     TraceWaveDone(dwUser, param1, param2);
 }
 
@@ -242,28 +294,34 @@ bool ApplyVolume(int position)
 
 void ClosePlayback()
 {
-    g_playback.header.dwUser = 1;
-    HWAVEOUT hWaveOut = nullptr;
-    // First, so that a check that opens the device after this closes it again.
+    g_playback.dwUser = 1;
     EndOpening();
+    const std::shared_ptr<PlaySession> session = g_playback.session;
+    HWAVEOUT hWaveOut = nullptr;
     {
         std::lock_guard lock(g_device.mutex);
         hWaveOut = g_playback.hWaveOut;
         g_playback.hWaveOut = nullptr;
+        if (session)
+            session->bAbort = true;
     }
-    const bool bReleased = hWaveOut == nullptr || ReleaseDevice(hWaveOut);
-    // The reset's notice, from here when a stuck device cannot give it.
-    Notify(Status(), reinterpret_cast<DWORD_PTR>(&g_playback.header), 0);
-    if (g_playback.watchdog.joinable())
-        g_playback.watchdog.join();
-    if (!bReleased) {
-        // The device may still read the samples and call back: both stay for the process's life.
-        MarkLeftStuck();
-        static_cast<void>(g_playback.buffer.release());
-    } else {
-        g_playback.buffer.reset();
-        g_playback.doneTarget = nullptr;
+    bool bReleased = true;
+    if (hWaveOut != nullptr)
+        bReleased = ReleaseDevice(hWaveOut, session);
+    if (session) {
+        // The reset's notice, from here when a stuck device cannot give it.
+        Notify(*session, Status());
+        std::lock_guard lock(session->mutex);
+        session->doneTarget = nullptr;
     }
+    // A player still opening the device closes it when the opening returns, if it ever does.
+    for (int i = 0; session && !session->bFinished && i < 30; ++i)
+        Sleep(10);
+    if (!bReleased || (session && !session->bFinished))
+        MarkLeftStuck();  // the device may still read the samples and call back: the session stays
+    g_playback.session.reset();
+    g_playback.buffer.reset();
+    g_playback.doneTarget = nullptr;
     ForgetVolume();
 }
 
