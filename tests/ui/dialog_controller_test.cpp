@@ -219,7 +219,7 @@ TEST_F(DialogController, ACancelledSaveLeavesTheStatusLine)
     ASSERT_TRUE(PlayComesBack());
 }
 
-TEST_F(DialogController, TheSavedFileIsTheOneTheSignalLibraryWritesAndTheNextSaveOpensItsFolder)
+TEST_F(DialogController, TheSavedFileIsTheOneTheSignalLibraryWritesAndTheNextSaveOpensInTheLastFolderUsed)
 {
     m_view.number = "0312345678";
     m_view.fields.nAmplitude = 6;
@@ -237,10 +237,13 @@ TEST_F(DialogController, TheSavedFileIsTheOneTheSignalLibraryWritesAndTheNextSav
     EXPECT_EQ(m_view.texts[IDC_FRAME_TEXT], Hex(request));
     EXPECT_TRUE(m_view.enabled[IDC_PLAY]);
 
+    m_view.savePath = std::nullopt;  // cancelled: the folder is still the one last used
     m_pController->OnSaveWave();
-    ASSERT_EQ(m_view.saveFolders.size(), 2u);
-    EXPECT_EQ(m_view.saveFolders[0], "");  // the current folder at first
-    EXPECT_EQ(m_view.saveFolders[1], m_dir.Path());
+    const test::TempDir other;
+    m_view.savePath = other.File("second.wav");
+    m_pController->OnSaveWave();
+    m_pController->OnSaveWave();
+    EXPECT_EQ(m_view.saveFolders, (std::vector<std::string>{"", m_dir.Path(), m_dir.Path(), other.Path()}));
 }
 
 TEST_F(DialogController, AFailedSaveNamesThePathAndReason)

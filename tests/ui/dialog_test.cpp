@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// The Qt dialog's own part: its controls from the template, its face, focus and keys, its icons,
+// and that the operator's actions reach the controller (whose workflow its own suite tests).
 #include "audio/playback.h"
 #include "fake_prompts.h"
 #include "signal/compose.h"
@@ -252,74 +254,6 @@ private slots:
         QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QStringLiteral("0312345678"));
     }
 
-    void playShowsTheFrameAndKeepsPlayDisabledUntilTheNotice()
-    {
-        TypeNumber("0312345678");  // ignored: the reason is chosen
-        ChooseReason(2);
-        Click(IDC_PLAY);
-        QCOMPARE(StatusLine(), QStringLiteral("90 81 87 90 82 C0 03 84 81 C3 90 03 03 88 "));
-        QVERIFY(!Item<QPushButton>(IDC_PLAY)->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-        QCOMPARE(PlaybackBuffer()->Offset, 14800);
-        QVERIFY(m_prompts.messages.isEmpty());
-    }
-
-    void aPlayThatFailsIsReportedAndPlayComesBack()
-    {
-        // The device is opened anew for every play; this time it cannot write where it should.
-        const QByteArray capture = qgetenv("AUDIO_CAPTURE_FILE");
-        qputenv("AUDIO_CAPTURE_FILE", QFile::encodeName(m_dir.filePath("missing/capture.raw")));
-        TypeNumber("0312345678");
-        Click(IDC_PLAY);
-        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-        qputenv("AUDIO_CAPTURE_FILE", capture);
-        QCOMPARE(m_prompts.failures.size(), 1);
-        QVERIFY2(m_prompts.failures[0].startsWith(QStringLiteral("再生が途中で終わりました。")),
-                 qPrintable(m_prompts.failures[0]));
-        m_prompts.failures.clear();
-
-        Click(IDC_PLAY);  // and works again as soon as the device does
-        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-        QVERIFY(m_prompts.failures.isEmpty());
-    }
-
-    void numberIsCheckedByItsLengthInBytes_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("bytes");        // its length in code page 932
-        QTest::addColumn<QString>("message");  // empty when the number is sent
-        const QString tooLong = QStringLiteral("番号は20桁まで設定できます");
-        QTest::newRow("empty") << "" << 0 << QStringLiteral("番号を入力してください");
-        QTest::newRow("20 digits") << "01234567890123456789" << 20 << "";
-        QTest::newRow("21 digits") << "012345678901234567890" << 21 << tooLong;
-        QTest::newRow("more than 255 bytes") << QString(400, '5') << 255 << tooLong;
-        QTest::newRow("letters and spaces") << "03 ABC-xyz" << 10 << "";
-        QTest::newRow("ten double-byte characters") << "あいうえおかきくけこ" << 20 << "";
-        QTest::newRow("eleven double-byte characters") << "あいうえおかきくけこさ" << 22 << tooLong;
-    }
-
-    void numberIsCheckedByItsLengthInBytes()
-    {
-        QFETCH(QString, typed);
-        QFETCH(int, bytes);
-        QFETCH(QString, message);
-        m_prompts.savePath = m_dir.filePath("checked.wav");
-        for (const int id : {IDC_PLAY, IDC_SAVE_WAVE}) {
-            TypeNumber(typed);
-            Click(id);
-            if (message.isEmpty()) {
-                QCOMPARE(StatusLine().size(), 3 * (13 + bytes));
-                QVERIFY(m_prompts.messages.isEmpty());
-            } else {
-                QCOMPARE(m_prompts.messages, QStringList{message});
-                QCOMPARE(StatusLine(), QString());      // nothing composed
-                QCOMPARE(m_prompts.nSaveQuestions, 0);  // checked before the file dialog
-                m_prompts.messages.clear();
-            }
-            QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-        }
-    }
-
     void enterAndEscapeDoNothing()
     {
         TypeNumber("123");
@@ -368,80 +302,6 @@ private slots:
         QCOMPARE(Item<QLineEdit>(IDC_NUMBER)->text(), QStringLiteral("0312345678"));
         QCOMPARE(Item<QSlider>(IDC_VOLUME)->value(), 70);
         QVERIFY(!ApplyVolume(70));  // the move was applied as it happened
-    }
-
-    void cancelledSaveLeavesTheStatusLine()
-    {
-        ChooseReason(0);
-        Click(IDC_PLAY);
-        const QString before = StatusLine();
-        ChooseReason(3);
-        Click(IDC_SAVE_WAVE);
-        QCOMPARE(m_prompts.nSaveQuestions, 1);
-        QCOMPARE(StatusLine(), before);
-        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-    }
-
-    void savedFileIsTheOneTheSignalLibraryWrites()
-    {
-        TypeNumber("0312345678");
-        Item<QComboBox>(IDC_AMPLITUDE)->setCurrentIndex(6);
-        m_prompts.savePath = m_dir.filePath("dialog");  // no extension is added
-        Click(IDC_SAVE_WAVE);
-
-        auto reference = std::make_unique<SampleBuffer>();
-        iWaveFormValue = *AmplitudeFromStep(6);
-        const NotificationRequest request{InformationKind::CallerNumber, "0312345678"};
-        ComposeSignal(
-            ComposeMode::Save, QFile::encodeName(m_dir.filePath("reference.wav")).toStdString(), request, *reference,
-            [](const std::string&) {}, SaveFileSafely);
-        QFile saved(m_dir.filePath("dialog"));
-        QFile expected(m_dir.filePath("reference.wav"));
-        QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.size(), 33244);
-        QVERIFY(saved.readAll() == expected.readAll());
-        QCOMPARE(StatusLine(), Hex(request));
-        QVERIFY(Item<QPushButton>(IDC_PLAY)->isEnabled());
-    }
-
-    void failedSaveNamesThePathAndReason()
-    {
-        ChooseReason(1);
-        const QString path = m_dir.filePath("missing/folder.wav");
-        m_prompts.savePath = path;
-        Click(IDC_SAVE_WAVE);
-        QCOMPARE(m_prompts.failures.size(), 1);
-        QVERIFY2(m_prompts.failures[0].contains(path), qPrintable(m_prompts.failures[0]));
-        QCOMPARE(StatusLine(), Hex({InformationKind::AbsenceReason, "O"}));
-        m_prompts.failures.clear();
-    }
-
-    void saveDuringAPlayLeavesThePlayedSignalAlone()
-    {
-        ChooseReason(2);
-        Click(IDC_PLAY);  // its completion notice waits in the event queue until the save is done
-        QVERIFY(!Item<QPushButton>(IDC_PLAY)->isEnabled());
-        const SampleBuffer played = *PlaybackBuffer();
-
-        QTest::mouseClick(Item<QRadioButton>(IDC_RADIO_NUMBER), Qt::LeftButton);
-        TypeNumber("0312345678");
-        m_prompts.savePath = m_dir.filePath("during.wav");
-        Click(IDC_SAVE_WAVE);
-
-        QCOMPARE(StatusLine(), Hex({InformationKind::CallerNumber, "0312345678"}));
-        QCOMPARE(QFileInfo(m_dir.filePath("during.wav")).size(), 33244);
-        QVERIFY(PlaybackBuffer()->samples == played.samples);
-        QCOMPARE(PlaybackBuffer()->Offset, played.Offset);
-        QTRY_VERIFY_WITH_TIMEOUT(Item<QPushButton>(IDC_PLAY)->isEnabled(), 10000);
-    }
-
-    void closingWhilePlayingNeitherHangsNorCrashes()
-    {
-        TypeNumber("01234567890123456789");
-        Click(IDC_PLAY);
-        m_pDlg.reset();
-        QTest::qWait(50);  // a notice queued for the dialog must not reach it
-        QCOMPARE(PlaybackBuffer(), nullptr);
     }
 
     void longPathsWrapInsideABox()
