@@ -7,7 +7,6 @@
 #include "base/wide_text.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <new>
 #include <optional>
@@ -22,30 +21,6 @@ namespace {
 // touch a window), and the device check's start once the window is up.
 constexpr UINT WM_APP_RUN = WM_APP + 1;
 constexpr UINT WM_APP_START_CHECK = WM_APP + 2;
-
-// Every box is captioned with the application's name, as on Linux.
-const wchar_t* Caption()
-{
-    static const std::wstring caption = Utf8ToWide(kApplicationName);
-    return caption.c_str();
-}
-
-// Gives the focus back, when a box or the file dialog closes, to the control that had it: the
-// window may hand it to its first control instead, where typing goes nowhere.
-class FocusKeeper {
-public:
-    FocusKeeper() : m_hFocus(GetFocus()) {}
-    ~FocusKeeper()
-    {
-        if (m_hFocus != nullptr && IsWindow(m_hFocus) && IsWindowEnabled(m_hFocus))
-            SetFocus(m_hFocus);
-    }
-    FocusKeeper(const FocusKeeper&) = delete;
-    FocusKeeper& operator=(const FocusKeeper&) = delete;
-
-private:
-    HWND m_hFocus;
-};
 
 // The key of a template shortcut such as "Alt+P": the letter's virtual key, or 0.
 WORD ShortcutKey(const char* pszShortcut)
@@ -326,52 +301,6 @@ bool CCorvaneDlg::FocusIsParked() const
 void CCorvaneDlg::Focus(int id, bool)
 {
     SetFocus(GetDlgItem(m_hWnd, id));
-}
-
-void CCorvaneDlg::ShowMessage(const std::string& text)
-{
-    MessageBoxOver(Utf8ToWide(text), 0);
-}
-
-void CCorvaneDlg::ShowFailure(const std::string& text)
-{
-    MessageBoxOver(Utf8ToWide(text), MB_ICONWARNING);
-}
-
-void CCorvaneDlg::MessageBoxOver(const std::wstring& text, UINT icon)
-{
-    const FocusKeeper focus;
-    MessageBoxW(m_hWnd, text.c_str(), Caption(), MB_OK | icon);
-}
-
-bool CCorvaneDlg::AskExit()
-{
-    const FocusKeeper focus;
-    return MessageBoxW(m_hWnd, L"終了しますか?", Caption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDNO;
-}
-
-std::optional<SaveChoice> CCorvaneDlg::AskSavePath(const std::string& folder)
-{
-    // Room for paths longer than MAX_PATH, which the save takes.
-    std::wstring path(32768, L'\0');
-    const std::wstring initial = Utf8ToWide(folder);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = L"Wave File(*.wav)\0*.wav\0All files(*.*)\0*.*\0";
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    bool bChosen = false;
-    {
-        const FocusKeeper focus;
-        bChosen = GetSaveFileNameW(&dialog) != FALSE;
-    }
-    if (!bChosen)
-        return std::nullopt;
-    path.resize(std::wcslen(path.c_str()));
-    return SaveChoice{WideToUtf8(path), WideToUtf8(path.substr(0, dialog.nFileOffset))};
 }
 
 void CCorvaneDlg::Close()
