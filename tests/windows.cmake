@@ -67,6 +67,10 @@ corvane_gtest(corvane_dialog_controller_tests ui/dialog_controller_test.cpp)
 target_link_libraries(corvane_dialog_controller_tests PRIVATE corvane_dialog_controller corvane_test_support)
 set_tests_properties(corvane_dialog_controller_tests PROPERTIES ENVIRONMENT
     "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf" LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
+corvane_gtest(corvane_dialog_controller_nodevice_tests ui/dialog_controller_nodevice_test.cpp)
+target_link_libraries(corvane_dialog_controller_nodevice_tests PRIVATE corvane_dialog_controller corvane_test_support)
+set_tests_properties(corvane_dialog_controller_nodevice_tests PROPERTIES ENVIRONMENT
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-missing.conf" LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
 
 # The real program on a display of its own, driven from the keyboard, in a prefix of its own:
 # wine makes a prefix's desktop once, on the display its first program finds, and the other
