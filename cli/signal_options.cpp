@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <tuple>
 
 namespace corvane::cli {
 

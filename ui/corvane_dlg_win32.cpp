@@ -8,8 +8,6 @@
 
 #include <commctrl.h>
 
-#include <new>
-#include <optional>
 #include <string>
 #include <vector>
 
