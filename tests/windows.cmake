@@ -43,7 +43,8 @@ corvane_warnings(corvane_audio_tests)
 # PipeWire's or PulseAudio's plug-in takes the default device over.
 set(capture ${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.raw)
 set(pipe ${CMAKE_CURRENT_BINARY_DIR}/winmm-stall.pipe)
-foreach(kind capture pipe)
+set(dialog ${CMAKE_CURRENT_BINARY_DIR}/winmm-dialog.raw)  # the dialog's tests unplug theirs
+foreach(kind capture pipe dialog)
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-${kind}.conf
         "pcm.!default { type file slave.pcm { type null } format raw file \"${${kind}}\" }\n")
 endforeach()
@@ -66,7 +67,7 @@ set_tests_properties(corvane_audio_tests corvane_audio_stall_tests corvane_audio
 corvane_gtest(corvane_dialog_controller_tests ui/dialog_controller_test.cpp)
 target_link_libraries(corvane_dialog_controller_tests PRIVATE corvane_dialog_controller corvane_test_support)
 set_tests_properties(corvane_dialog_controller_tests PROPERTIES ENVIRONMENT
-    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf" LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
+    "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-dialog.conf" LABELS ui RESOURCE_LOCK wine-audio TIMEOUT 180)
 corvane_gtest(corvane_dialog_controller_nodevice_tests ui/dialog_controller_nodevice_test.cpp)
 target_link_libraries(corvane_dialog_controller_nodevice_tests PRIVATE corvane_dialog_controller corvane_test_support)
 set_tests_properties(corvane_dialog_controller_nodevice_tests PROPERTIES ENVIRONMENT

@@ -13,8 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -124,26 +128,58 @@ TEST_F(DialogController, PlayShowsTheFrameAndKeepsPlayDisabledUntilTheNotice)
     EXPECT_EQ(m_view.tips[IDC_PLAY], "");
 }
 
-#ifndef _WIN32
-TEST_F(DialogController, APlayThatFailsIsReportedAndPlayComesBack)
+// The test device unplugged for the object's life: its ALSA configuration is replaced by one
+// whose default output cannot be opened, and put back when the object goes. Each is a new file,
+// so that ALSA, which reads its configuration again when a file's identity or time changes,
+// does so at the next opening of a device, within the same second too.
+class UnpluggedDevice {
+public:
+    UnpluggedDevice() : m_path(ConfigurationPath()), m_saved(test::ReadFile(m_path))
+    {
+        const std::string missing = "pcm.!default { type hw card 99 }\n";
+        Replace({missing.begin(), missing.end()});
+    }
+    ~UnpluggedDevice() { Replace(m_saved); }
+    UnpluggedDevice(const UnpluggedDevice&) = delete;
+    UnpluggedDevice& operator=(const UnpluggedDevice&) = delete;
+
+private:
+    // A Windows program reaches the test run's Unix path through drive Z:.
+    static std::string ConfigurationPath()
+    {
+        const char* const pszPath = std::getenv("ALSA_CONFIG_PATH");
+#ifdef _WIN32
+        return std::string("Z:") + (pszPath != nullptr ? pszPath : "");
+#else
+        return pszPath != nullptr ? pszPath : "";
+#endif
+    }
+    void Replace(const std::vector<std::uint8_t>& bytes)
+    {
+        test::WriteFile(m_path + ".new", bytes);
+        std::filesystem::rename(m_path + ".new", m_path);
+    }
+
+    std::string m_path;
+    std::vector<std::uint8_t> m_saved;
+};
+
+TEST_F(DialogController, APlayWhoseDeviceIsGoneIsReportedAndTheDeviceIsFoundAgainWhenItComesBack)
 {
-    // The device is opened anew for every play; this time it cannot write where it should.
-    const char* const pszCapture = std::getenv("AUDIO_CAPTURE_FILE");
-    const std::string capture = pszCapture != nullptr ? pszCapture : "/dev/null";
-    setenv("AUDIO_CAPTURE_FILE", m_dir.File("missing/capture.raw").c_str(), 1);
     m_view.number = "0312345678";
-    m_pController->OnPlay();
-    ASSERT_TRUE(PlayComesBack());
-    setenv("AUDIO_CAPTURE_FILE", capture.c_str(), 1);
+    {
+        const UnpluggedDevice unplugged;
+        m_pController->OnPlay();
+        ASSERT_TRUE(PlayComesBack());
+    }
     ASSERT_EQ(m_view.failures.size(), 1u);
     EXPECT_EQ(m_view.failures[0].rfind("再生が途中で終わりました。", 0), 0u) << m_view.failures[0];
     m_view.failures.clear();
 
-    m_pController->OnPlay();  // and works again as soon as the device does
+    m_pController->OnPlay();  // no restart: each play opens the device anew
     ASSERT_TRUE(PlayComesBack());
     EXPECT_TRUE(m_view.failures.empty());
 }
-#endif
 
 struct TypedNumber {
     const char* pszTyped;
