@@ -78,7 +78,11 @@ set_tests_properties(corvane_dialog_controller_nodevice_tests PROPERTIES ENVIRON
 # tests have none.
 find_program(XVFB Xvfb REQUIRED)
 find_program(XDOTOOL xdotool REQUIRED)
+add_executable(corvane_dialog_probe ui/dialog_probe_win32.cpp)
+target_include_directories(corvane_dialog_probe PRIVATE ${PROJECT_SOURCE_DIR})
+corvane_warnings(corvane_dialog_probe)
 add_test(NAME corvane_windows_dialog_test
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui/windows_dialog_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
-        ${CMAKE_BINARY_DIR}/wine-dialog $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp)
+        ${CMAKE_BINARY_DIR}/wine-dialog $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp
+        $<TARGET_FILE:corvane_dialog_probe>)
 set_tests_properties(corvane_windows_dialog_test PROPERTIES LABELS ui TIMEOUT 180)

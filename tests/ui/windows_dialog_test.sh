@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: MIT
 # The real corvane.exe under wine on a display of its own, driven from the keyboard as a person
 # would: a number typed and saved through the file dialog, Play twice, a 21-digit number, a
-# full-width number, and the close box's question answered No, then Yes.
-#   windows_dialog_test.sh WINE-RUN PREFIX CORVANE.EXE PARITY-TEST-SOURCE
+# full-width number, and the close box's question answered No, then Yes; then, without a sound
+# output, the disabled Play's tooltip under the mouse, read back by a probe in the same prefix.
+#   windows_dialog_test.sh WINE-RUN PREFIX CORVANE.EXE PARITY-TEST-SOURCE PROBE.EXE
 set -euo pipefail
-run=$1 prefix=$2 exe=$3 table=$4
+run=$1 prefix=$2 exe=$3 table=$4 probe=$5
 
 work=$(mktemp -d)
 app= xvfb=
@@ -134,3 +135,24 @@ wait "$app" || fail "the program ended with status $?"
 app=
 traced 'WM_DESTROY' 1 || fail "no WM_DESTROY in the debugger's output"
 echo "exit question: No keeps, Yes ends"
+
+# Without a sound output: said once over the dialog, and the mouse over the disabled Play shows
+# why it cannot be pressed.
+printf 'pcm.!default { type hw card 99 }\n' >"$work/missing.conf"
+ALSA_CONFIG_PATH=$work/missing.conf WINEDEBUG=-all,warn+debugstr "$run" "$prefix" "$exe" 2>"$work/trace" &
+app=$!
+wait_until 30 "no message that there is no sound output" boxes_shown 2
+focus '^Corvane$'
+xdotool key Return
+wait_until 10 "the message did not close" boxes_shown 1
+probe() { "$run" "$prefix" "$probe" "$1" 2>/dev/null | tr -d '\r'; }
+read -r x y <<<"$(probe play)"
+[ -n "$y" ] || fail "the probe did not find Play"
+shown_tip() {
+    xdotool mousemove "$x" "$((y + 1))" mousemove "$x" "$y"
+    [ "$(probe tip)" = "$1" ]
+}
+wait_until 20 "no tooltip over the disabled Play" shown_tip '音声出力デバイスを開けないため、再生できません。'
+echo "no sound output: the disabled Play's tooltip says why"
+kill "$app"
+app=
