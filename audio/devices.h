@@ -7,7 +7,8 @@
 
 namespace corvane {
 
-// One device: the name a command takes (as aplay -D takes it), the sound system's description of it
+// One device: the name a command takes (as aplay -D takes it; on Windows winmm's name, or "default"
+// for the sound mapper), the sound system's description of it
 // (perhaps several lines), and whether it plays, records or both.
 struct SoundDevice {
     std::string name;

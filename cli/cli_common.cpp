@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "cli_common.h"
 
+#include "system.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace corvane::cli {
@@ -29,12 +30,12 @@ std::string StatusText(const Status& status)
 
 void PrintError(const std::string& message)
 {
-    std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+    WriteText(stderr, "corvane-cli: " + message + "\n");
 }
 
 void PrintOut(const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteText(stdout, text);
 }
 
 std::optional<Failure> ParseNumber(const std::string& text, double low, double high, const std::string& option,
@@ -105,7 +106,7 @@ InputFile::~InputFile()
 
 std::optional<Failure> InputFile::Open(const std::string& name)
 {
-    m_fd = name == "-" ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    m_fd = name == "-" ? STDIN_FILENO : OpenForReading(name);
     m_bOwned = name != "-" && m_fd >= 0;
     if (m_fd < 0)
         return Failure{kExitUsage, Format(Tr("Cannot read %1: %2"), {name, std::strerror(errno)})};

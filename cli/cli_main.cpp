@@ -5,9 +5,9 @@
 #include "cli_common.h"
 #include "commands.h"
 #include "module.h"
+#include "system.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -77,11 +77,8 @@ int RunProgram(Arguments arguments)
 int main(int argc, char** argv)
 {
     corvane::cli::SetUpMessages();
-    // A pipe whose reader went away, or a file size limit, fails the write instead of killing
-    // the command: each has its message and exit status.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
-    int status = corvane::cli::RunProgram(corvane::cli::Arguments(argv + std::min(argc, 1), argv + argc));
+    corvane::cli::PrepareStreams();
+    int status = corvane::cli::RunProgram(corvane::cli::ProgramArguments(argc, argv));
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         corvane::cli::PrintError(corvane::cli::Tr("Cannot write to standard output."));
         status = status == 0 ? corvane::cli::kExitFailed : status;

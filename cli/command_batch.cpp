@@ -6,6 +6,7 @@
 #include "player.h"
 #include "signal_output.h"
 #include "signal_request.h"
+#include "system.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,8 +15,6 @@
 #include <set>
 #include <sstream>
 #include <thread>
-
-#include <unistd.h>
 
 namespace corvane::cli {
 
@@ -130,7 +129,7 @@ int RunBatch(const Arguments& arguments)
 
     // A folder that is not there fails every line alike: said once, before anything is written.
     std::error_code error;
-    if (!bPlay && !std::filesystem::is_directory(parsed.Value(dir), error))
+    if (!bPlay && !std::filesystem::is_directory(PathFromUtf8(parsed.Value(dir)), error))
         return Finish(Failure{kExitUsage, Format(Tr("The folder %1 does not exist."), {parsed.Value(dir)})});
     InputFile input;
     if (auto failure = input.Open(parsed.Positional()[0]))
@@ -143,7 +142,7 @@ int RunBatch(const Arguments& arguments)
     const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };
 
     // Where a person watches (standard error a terminal), a line that says how far the batch is.
-    const bool bProgress = !parsed.IsSet(quiet) && isatty(STDERR_FILENO) != 0;
+    const bool bProgress = !parsed.IsSet(quiet) && IsTerminal(stderr);
     int nDone = 0;
     int nFailed = 0;
     long long lineNumber = 0;
@@ -171,17 +170,18 @@ int RunBatch(const Arguments& arguments)
                 std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
             failure = player->Play(signal);
         } else if (!failure) {
-            const std::filesystem::path path = std::filesystem::absolute(parsed.Value(dir), error) / request.name;
+            const std::filesystem::path path =
+                std::filesystem::absolute(PathFromUtf8(parsed.Value(dir)), error) / PathFromUtf8(request.name);
             if (written.count(path) != 0)
                 failure = Failure{kExitFailed,
                                   Format(Tr("%1 was written by an earlier line; nothing is replaced"), {request.name})};
-            else if (!(failure = WriteOutput(path.string(), OutputBytes(signal, false))))
+            else if (!(failure = WriteOutput(Utf8FromPath(path), OutputBytes(signal, false))))
                 written.insert(path);
         }
         if (failure && interrupted() != 0)
             return Finish(failure);
         if (bProgress)
-            std::fputs("\r\x1b[K", stderr);  // the progress line gives way to what follows
+            WriteText(stderr, "\r\x1b[K");  // the progress line gives way to what follows
         if (failure) {
             PrintError(Format(Tr("line %1: %2"), {number, failure->message}));
             ++nFailed;
@@ -192,12 +192,12 @@ int RunBatch(const Arguments& arguments)
             const std::string progress =
                 Format(bPlay ? Tr("batch: line %1, %2 played, %3 failed") : Tr("batch: line %1, %2 written, %3 failed"),
                        {number, Number(nDone), Number(nFailed)});
-            std::fputs(progress.c_str(), stderr);
+            WriteText(stderr, progress);
             std::fflush(stderr);
         }
     }
     if (bProgress)
-        std::fputs("\r\x1b[K", stderr);
+        WriteText(stderr, "\r\x1b[K");
     if (interrupted() != 0)
         return Finish(Failure{InterruptedStatus(interrupted()), Tr("Interrupted.")});
     if (!input.Error().empty())

@@ -3,6 +3,7 @@
 
 #include "frame_picture.h"
 #include "frame_report.h"
+#include "system.h"
 
 #include "receive/frame_reader.h"
 #include "receive/line_meter.h"
@@ -25,8 +26,7 @@ std::string ClockTime(std::chrono::system_clock::time_point startedAt, double se
     const auto milliseconds =
         std::chrono::duration_cast<std::chrono::milliseconds>(at - std::chrono::system_clock::from_time_t(whole))
             .count();
-    std::tm parts{};
-    gmtime_r(&whole, &parts);
+    const std::tm parts = UtcTime(whole);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
     char fraction[8];

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "module.h"
 
+#include "module_loader.h"
 #include "player.h"
+#include "system.h"
 
 #include <filesystem>
 #include <map>
 #include <string>
 #include <system_error>
-
-#include <dlfcn.h>
 
 namespace corvane::cli {
 
@@ -27,12 +27,11 @@ void* Load(const char* module, std::optional<Failure>& failure)
     if (loaded != Loaded().end())
         return loaded->second;
     std::error_code error;
-    const std::filesystem::path path = BesideProgram(CORVANE_MODULE_DIR, error) / (std::string(module) + ".so");
-    void* const handle = error ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::filesystem::path path = BesideProgram(CORVANE_MODULE_DIR, error) / ModuleFileName(module);
+    std::string reason = error.message();
+    void* const handle = error ? nullptr : LoadModuleFile(path, reason);
     if (handle == nullptr) {
-        const char* pszReason = dlerror();
-        failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"),
-                                              {path.string(), pszReason != nullptr ? pszReason : error.message()})};
+        failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"), {Utf8FromPath(path), reason})};
         return nullptr;
     }
     Loaded().emplace(module, handle);
@@ -44,7 +43,7 @@ void* Load(const char* module, std::optional<Failure>& failure)
 void* ModuleSymbol(const char* module, const char* symbol, std::optional<Failure>& failure)
 {
     void* const handle = Load(module, failure);
-    void* const found = handle != nullptr ? dlsym(handle, symbol) : nullptr;
+    void* const found = handle != nullptr ? ModuleFunction(handle, symbol) : nullptr;
     if (handle != nullptr && found == nullptr)
         failure = Failure{kExitFailed, Format(Tr("Cannot load %1: %2"), {module, symbol})};
     return found;
@@ -60,7 +59,7 @@ int RunInModule(const char* module, const char* entry, const Arguments& argument
 bool LoadedModulesLeftPlaybackStuck()
 {
     for (const auto& [name, handle] : Loaded()) {
-        const auto stuck = reinterpret_cast<bool (*)()>(dlsym(handle, "CorvaneCliPlaybackStuck"));
+        const auto stuck = reinterpret_cast<bool (*)()>(ModuleFunction(handle, "CorvaneCliPlaybackStuck"));
         if (stuck != nullptr && stuck())
             return true;
     }

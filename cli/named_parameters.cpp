@@ -2,6 +2,7 @@
 #include "named_parameters.h"
 
 #include "request/code_page_932.h"
+#include "system.h"
 #include "text.h"
 
 #include <algorithm>
@@ -24,8 +25,7 @@ constexpr std::size_t kMaxParameterBytes = 255;
 std::string Now()
 {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     char text[16];
     return std::string(text, std::strftime(text, sizeof text, "%m%d%H%M", &local));
 }

@@ -119,10 +119,12 @@ std::optional<std::string> CommandLine::Parse(const std::vector<std::string>& ar
         if (code == -1)
             break;
         const std::string given = argv[static_cast<std::size_t>(optind - 1)];
+        // A value given to a switch: glibc's getopt_long says '?', the BSD one that Windows
+        // builds take says ':'.
+        if ((code == '?' || code == ':') && optopt >= kLongBase && given.find('=') != std::string::npos)
+            return Format(Tr("Unexpected value after '%1'."), {given.substr(0, given.find('='))});
         if (code == ':')
             return Format(Tr("Missing value after '%1'."), {given});
-        if (code == '?' && optopt >= kLongBase)  // a value given to a switch
-            return Format(Tr("Unexpected value after '%1'."), {given.substr(0, given.find('='))});
         if (code == '?') {
             const std::string name =
                 optopt != 0 ? std::string(1, static_cast<char>(optopt)) : given.substr(2, given.find('=') - 2);

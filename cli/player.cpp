@@ -29,7 +29,11 @@ public:
 
     std::optional<Failure> Open(const PlayerSettings& settings) override
     {
+#ifdef SIGBREAK
+        for (const int signal : {SIGINT, SIGTERM, SIGBREAK})
+#else
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+#endif
             std::signal(signal, OnInterrupt);
         SetPlaybackDevice(settings.device);
         const Status status = OpenPlaybackUnchecked([this](long, const Status& outcome) {
@@ -64,7 +68,10 @@ public:
         return std::nullopt;
     }
 
-    int InterruptSignal() const override { return g_nInterruptSignal; }
+    int InterruptSignal() const override
+    {
+        return g_nInterruptSignal;
+    }
 
 private:
     bool m_bOpen = false;

@@ -9,6 +9,7 @@
 #include "player_options.h"
 #include "stress/stress_signal.h"
 
+#include <csignal>
 #include <memory>
 
 namespace corvane::cli {
@@ -18,17 +19,24 @@ public:
     virtual ~SignalPlayer() = default;
     // Takes the settings' output device at their volume, the device opened by each play itself,
     // so that a reader of a one-shot device gets the whole signal; from then on SIGINT, SIGTERM
-    // and SIGHUP stop the sound at once, and the command ends with 130, 143 or 129.
+    // and SIGHUP stop the sound at once, and the command ends with 130, 143 or 129 (on Windows,
+    // Ctrl-C and Ctrl-Break end it with 130).
     virtual std::optional<Failure> Open(const PlayerSettings& settings) = 0;
     // Plays signal and returns when it has been played; a failure if it did not go out whole.
     virtual std::optional<Failure> Play(const stress::StressSignal& signal) = 0;
-    // The signal (SIGINT, SIGTERM or SIGHUP) that ended the command since Open, else 0.
+    // The signal (SIGINT, SIGTERM or SIGHUP; SIGBREAK on Windows) that ended the command since
+    // Open, else 0.
     virtual int InterruptSignal() const = 0;
 };
 
-// The exit status for an interruption by signal: 128 and the signal's number.
+// The exit status for an interruption by signal: 128 and the signal's number, Ctrl-Break's
+// that of Ctrl-C, as a console's user means the same by both.
 inline int InterruptedStatus(int signal)
 {
+#ifdef SIGBREAK
+    if (signal == SIGBREAK)
+        signal = SIGINT;
+#endif
     return 128 + signal;
 }
 

@@ -7,8 +7,16 @@ namespace corvane::cli {
 
 Option DeviceOption()
 {
+    // Windows names its devices itself; on Linux they are ALSA's.
+#ifdef _WIN32
+    return {"device",
+            Tr("The sound device by its Windows name (default: default, the one chosen in Windows' sound settings); "
+               "corvane-cli devices lists them."),
+            "NAME"};
+#else
     return {"device", Tr("The sound device, as aplay -D takes it (default: default); corvane-cli devices lists them."),
             "NAME"};
+#endif
 }
 
 std::optional<Failure> ReadDevice(const ParsedOptions& parser, const Option& option, std::string& device)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "text.h"
 
+#include "system.h"
+
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -10,6 +12,8 @@
 #include <system_error>
 
 #include <libintl.h>
+// On Windows libintl replaces the printf family by its own; numbers here need only the C library's.
+#undef snprintf
 
 namespace corvane::cli {
 
@@ -29,20 +33,27 @@ const char* Version()
 
 std::filesystem::path BesideProgram(const char* relative, std::error_code& error)
 {
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (program.parent_path() / relative).lexically_normal();
+    return (ProgramFolder(error) / relative).lexically_normal();
 }
 
 void SetUpMessages()
 {
     // Only the messages and the character set follow the locale: numbers keep their "." always,
     // as scripts reading them expect.
-    std::setlocale(LC_CTYPE, "");
-    std::setlocale(LC_MESSAGES, "");
+    // Unqualified: on Windows libintl puts its own setlocale in the C library's place, which
+    // knows LC_MESSAGES.
+    setlocale(LC_CTYPE, "");
+    setlocale(LC_MESSAGES, "");
     std::error_code error;
     const std::filesystem::path catalogs = BesideProgram(CORVANE_LOCALE_DIR, error);
+    // On Windows the folder's name is UTF-16, which the ANSI code page might not hold.
+#ifdef _WIN32
+    if (!error)
+        wbindtextdomain(kDomain, catalogs.c_str());
+#else
     if (!error)
         bindtextdomain(kDomain, catalogs.c_str());
+#endif
     // Every text this program writes is UTF-8, whatever the locale's encoding.
     bind_textdomain_codeset(kDomain, "UTF-8");
 }

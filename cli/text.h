@@ -17,8 +17,9 @@ const char* Version();
 // The path relative to the folder of the program's own file, or error saying why it has none.
 std::filesystem::path BesideProgram(const char* relative, std::error_code& error);
 
-// Chooses the messages' language from the locale (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) and finds
-// the message catalog relative to the program's own file, so the build runs as the install does.
+// Chooses the messages' language from the locale (LANGUAGE, LC_ALL, LC_MESSAGES, LANG; on Windows,
+// when none is set, the user's display language) and finds the message catalog relative to the
+// program's own file, so the build runs as the install does.
 void SetUpMessages();
 
 // pszText in the language of the messages (Japanese under a Japanese locale, else English), as UTF-8.
