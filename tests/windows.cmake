@@ -30,6 +30,9 @@ target_link_libraries(corvane_signal_tests PRIVATE corvane_signal corvane_storag
 corvane_gtest(corvane_request_tests request/code_page_932_test.cpp request/request_checks_test.cpp)
 target_link_libraries(corvane_request_tests PRIVATE corvane_request)
 
+corvane_gtest(corvane_path_entries_tests packaging/path_entries_test.cpp)
+target_link_libraries(corvane_path_entries_tests PRIVATE corvane_path_entries)
+
 corvane_gtest(corvane_storage_tests storage/safe_save_win32_test.cpp)
 target_link_libraries(corvane_storage_tests PRIVATE corvane_storage corvane_test_support)
 
@@ -86,3 +89,15 @@ add_test(NAME corvane_windows_dialog_test
         ${CMAKE_BINARY_DIR}/wine-dialog $<TARGET_FILE:corvane> ${CMAKE_CURRENT_SOURCE_DIR}/signal/platform_parity_test.cpp
         $<TARGET_FILE:corvane_dialog_probe>)
 set_tests_properties(corvane_windows_dialog_test PROPERTIES LABELS ui TIMEOUT 180)
+
+# The command line's test tables from the Linux build (make test builds it first), run against
+# corvane-cli.exe: what does not depend on Linux or on the decoder.
+set(CORVANE_LINUX_CLI_TESTS ${PROJECT_SOURCE_DIR}/build/debug/tests/cli/corvane_cli_program_tests CACHE FILEPATH
+    "The Linux build's command-line tests, run against corvane-cli.exe")
+set(windows_cli_tables "Requests/*:Save.*:Table/RefusesBadInput.*:Batch.*:Json.*:Options.*:Options/OptionSpelling.*")
+string(APPEND windows_cli_tables ":Tone.*:Table/Tone.*:Table/MalformedParameters.*:Table/LevelInDbm*")
+string(APPEND windows_cli_tables ":Table/NamedParameters.AreAcceptedBySpandspsReceiver/*:Conventions.Numbers*")
+add_test(NAME corvane_windows_cli_tests
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/windows_cli_tests.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
+        ${CMAKE_BINARY_DIR}/wine-cli $<TARGET_FILE:corvane-cli> ${CORVANE_LINUX_CLI_TESTS} ${windows_cli_tables})
+set_tests_properties(corvane_windows_cli_tests PROPERTIES LABELS cli TIMEOUT 600)

@@ -4,6 +4,7 @@
 #include "signal/compose.h"
 
 #include <csignal>
+#include <cstdlib>
 
 #include <poll.h>
 #include <sys/wait.h>
@@ -14,7 +15,11 @@ namespace corvane::test {
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
               const std::string& input, std::chrono::milliseconds interruptAfter, int interruptSignal)
 {
-    return RunProgram(CORVANE_CLI, arguments, environment, input, interruptAfter, interruptSignal);
+    // The same tables can run against another build of the program, such as the Windows one
+    // under wine, through a script that runs it.
+    const char* pszProgram = std::getenv("CORVANE_CLI_UNDER_TEST");
+    return RunProgram(pszProgram != nullptr ? pszProgram : CORVANE_CLI, arguments, environment, input, interruptAfter,
+                      interruptSignal);
 }
 
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,

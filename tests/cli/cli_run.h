@@ -19,7 +19,8 @@ struct CliRun {
 };
 
 // Runs corvane-cli with arguments, environment additions and standard input, sending it
-// interruptSignal after interruptAfter when that is positive; at most 30 s.
+// interruptSignal after interruptAfter when that is positive; at most 30 s. The program is the
+// build's own, or the one $CORVANE_CLI_UNDER_TEST names.
 CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {"LANG=C"},
               const std::string& input = {}, std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0),
               int interruptSignal = 2);

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the libraries that corvane-cli.exe takes from outside Windows, as DLLs for 64-bit
+# Windows, from Debian's source packages: libintl (gettext) for the messages, libsoxr for the
+# resampled square wave. The sources are those of one Debian release whatever the build
+# machine runs, fetched through apt with lists of this script's own (no root, the system's
+# sources untouched) and checked by apt against Debian's signed index; Debian's patches are
+# applied. Built once into build/windows-libs and reused until this script changes.
+#   windows-libraries.sh        prints nothing but errors; the prefix is build/windows-libs/prefix
+source "$(dirname "$0")/common.sh"
+
+root=$PWD
+suite=bookworm
+packages=(gettext libsoxr)
+work=$root/build/windows-libs
+prefix=$work/prefix
+stamp=$prefix/.built-$(sha256sum scripts/windows-libraries.sh | cut -c1-16)
+[ -e "$stamp" ] && exit 0
+
+rm -rf "$work"
+mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/src" "$prefix"
+log=$work/build.log
+fail() {
+    tail -40 "$log" >&2
+    echo "FAIL: $* (the whole log: $log)" >&2
+    exit 1
+}
+
+echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main" \
+    >"$work/apt/sources.list"
+apt_options=(-o Dir::Etc::SourceList="$work/apt/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+    -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache::Archives="$work/apt/archives"
+    -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" -qq)
+{ apt-get "${apt_options[@]}" update &&
+    (cd "$work/src" && apt-get "${apt_options[@]}" source "${packages[@]}"); } >>"$log" 2>&1 ||
+    fail "cannot fetch the sources of ${packages[*]} from Debian"
+
+host=x86_64-w64-mingw32
+# The DLLs need nothing but what every Windows has: gcc's own runtime is linked into each.
+export LDFLAGS="-static-libgcc"
+
+(cd "$work/src"/libsoxr-*/ &&
+    cmake -S . -B build -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
+        -DWITH_OPENMP=OFF -DWITH_LSR_BINDINGS=OFF &&
+    cmake --build build -j"$jobs" && cmake --install build &&
+    cat LICENCE COPYING.LGPL >"$prefix/COPYING.libsoxr.txt") >>"$log" 2>&1 || fail "libsoxr did not build"
+
+# Only gettext's runtime library: the tools stay the build machine's.
+(cd "$work/src"/gettext-*/gettext-runtime &&
+    mkdir -p build && cd build &&
+    ../configure -q --host=$host --prefix="$prefix" --enable-shared --disable-static --disable-libasprintf \
+        --disable-java --disable-csharp --disable-c++ --disable-openmp --disable-curses \
+        CC=$host-gcc-posix &&
+    make -C intl -j"$jobs" && make -C intl install &&
+    cp ../intl/COPYING.LIB "$prefix/COPYING.libintl.txt") >>"$log" 2>&1 || fail "libintl did not build"
+
+touch "$stamp"
