@@ -2,17 +2,21 @@
 # SPDX-License-Identifier: MIT
 # Checks what make windows made, as a Windows user gets it, under wine in a prefix of its own:
 # the release program has no trace, the installer installs silently, the installed program
-# starts, and the uninstaller removes everything the installer put there.
+# starts, corvane-cli is found on the user's PATH in a new console, and the uninstaller removes
+# everything the installer put there and gives the user's PATH back as it was; the same with a
+# PATH longer than the installer's own strings hold.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 setup=$PWD/dist/corvane-$version-setup.exe
-exe=build/windows-release/ui/corvane.exe
-if grep -a -q -e 'WM_CREATE' -e 'Volume Set' -e 'dwUser =' -e 'iWaveFormValue =' "$exe"; then
-    echo "FAIL: the release corvane.exe carries trace text" >&2
-    exit 1
-fi
+for exe in build/windows-release/ui/corvane.exe build/windows-release/cli/corvane-cli.exe \
+        build/windows-release/cli/corvane-cli-play.dll; do
+    if grep -a -q -e 'WM_CREATE' -e 'Volume Set' -e 'dwUser =' -e 'iWaveFormValue =' -e 'bSendCnt=' "$exe"; then
+        echo "FAIL: the release $(basename "$exe") carries trace text" >&2
+        exit 1
+    fi
+done
 
 work=$(mktemp -d)
 xvfb=
@@ -36,9 +40,13 @@ export DISPLAY=:$(cat "$work/display")
 
 run "$setup" /S
 wineserver -w
+run cmd /c corvane-cli --version 2>/dev/null | grep -q "^corvane-cli $version" ||
+    fail "corvane-cli is not found on the PATH of a new console"
+echo "installer: corvane-cli on the user's PATH"
 programs=$(find "$work/prefix/drive_c/users" -maxdepth 4 -path '*AppData/Local/Programs' -type d | head -1)
 [ -n "$programs" ] || fail "no AppData\\Local\\Programs folder in the prefix"
-for file in corvane.exe uninstall.exe README.ja.txt README.en.txt LICENSE.txt; do
+for file in corvane.exe corvane-cli.exe corvane-cli-play.dll libintl-8.dll uninstall.exe README.ja.txt README.en.txt \
+        LICENSE.txt locale/ja/LC_MESSAGES/corvane-cli.mo; do
     [ -e "$programs/Corvane/$file" ] || fail "the installer did not install $file"
 done
 link=$(find "$work/prefix/drive_c" -name 'Corvane.lnk' | head -1)
@@ -69,4 +77,25 @@ for _ in $(seq 100); do [ -e "$programs/Corvane" ] || break; sleep 0.1; done
 [ -e "$link" ] && fail "the uninstaller left the Start-menu entry"
 run reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane' >/dev/null 2>&1 &&
     fail "the uninstaller left its entry under Apps"
+run reg query 'HKCU\Environment' /v Path >/dev/null 2>&1 && fail "the uninstaller left a PATH the user did not have"
 echo "uninstaller: removed everything"
+
+# A PATH of over 2 000 characters, to be expanded: the installer adds its folder at the end, and
+# the uninstaller gives it back to the character, of the same type. (Wine itself cuts so long a
+# PATH when it starts a program, so corvane-cli is looked for on the short one above.)
+long=
+for i in $(seq 90); do long+="%USERPROFILE%\\tools\\t$i;"; done
+long+='C:\last'
+run reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$long" /f >/dev/null 2>&1
+run reg query 'HKCU\Environment' /v Path >"$work/before" 2>/dev/null
+grep -q -F "REG_EXPAND_SZ    $long" "$work/before" || fail "the test could not set its long PATH"
+run "$setup" /S
+wineserver -w
+run reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' | grep -q -F "REG_EXPAND_SZ    $long;C:\\" ||
+    fail "the installer did not add its folder after the long PATH"
+run "$programs/Corvane/uninstall.exe" /S
+wineserver -w
+for _ in $(seq 100); do [ -e "$programs/Corvane" ] || break; sleep 0.1; done
+run reg query 'HKCU\Environment' /v Path >"$work/after" 2>/dev/null
+cmp -s "$work/before" "$work/after" || fail "the uninstaller changed the user's long PATH"
+echo "a PATH of ${#long} characters: extended, then given back exactly"

@@ -1,7 +1,8 @@
 ; SPDX-License-Identifier: MIT
 ; The Windows installer, in Japanese: into the user's own programs folder (no administrator
-; needed), a Start-menu entry with the icon, and an uninstaller listed under Apps. /S installs
-; and uninstalls silently. makensis -DVERSION=1.1.0 -DSOURCE=folder -DOUTFILE=setup.exe corvane.nsi
+; needed), a Start-menu entry with the icon, the folder on the user's PATH for corvane-cli, and
+; an uninstaller listed under Apps. /S installs and uninstalls silently.
+;   makensis -DVERSION=1.1.0 -DSOURCE=folder -DICON=corvane.ico -DOUTFILE=setup.exe corvane.nsi
 Target amd64-unicode
 Unicode true
 !include "MUI2.nsh"
@@ -14,8 +15,8 @@ InstallDir "$LOCALAPPDATA\Programs\Corvane"
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
-!define MUI_ICON "${SOURCE}\corvane.ico"
-!define MUI_UNICON "${SOURCE}\corvane.ico"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -32,11 +33,13 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "MIT License"
 
 Section
     SetOutPath "$INSTDIR"
-    File "${SOURCE}\corvane.exe"
-    File "${SOURCE}\README.ja.txt"
-    File "${SOURCE}\README.en.txt"
-    File "${SOURCE}\LICENSE.txt"
+    File /r "${SOURCE}\*.*"
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ; The user's PATH may be longer than this installer's strings hold: edited by a helper of
+    ; the program's own, through the registry's API.
+    ExecWait '"$INSTDIR\corvane-path.exe" add "$INSTDIR"' $0
+    StrCmp $0 0 +2
+        DetailPrint "PATH に $INSTDIR を加えられませんでした。"
     CreateShortCut "$SMPROGRAMS\Corvane.lnk" "$INSTDIR\corvane.exe" "" "$INSTDIR\corvane.exe" 0
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Corvane"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -50,11 +53,12 @@ Section
 SectionEnd
 
 Section "Uninstall"
-    Delete "$INSTDIR\corvane.exe"
-    Delete "$INSTDIR\README.ja.txt"
-    Delete "$INSTDIR\README.en.txt"
-    Delete "$INSTDIR\LICENSE.txt"
+    ExecWait '"$INSTDIR\corvane-path.exe" remove "$INSTDIR"'
+!include "${FILE_LIST}"
     Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR\locale\ja\LC_MESSAGES"
+    RMDir "$INSTDIR\locale\ja"
+    RMDir "$INSTDIR\locale"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Corvane.lnk"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
