@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -41,6 +42,7 @@ struct PlaySession {
     PlaySession& operator=(const PlaySession&) = delete;
 
     std::vector<std::int16_t> samples;
+    int rate = kSampleRate;  // samples a second, for which the device is opened
     WAVEHDR header{};
     std::mutex mutex;  // held while the notice runs, so that ClosePlayback can wait it out
     DoneTarget doneTarget;
@@ -110,7 +112,7 @@ MMRESULT OpenDevice(HWAVEOUT* phWaveOut, PlaySession* pSession)
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = kChannels;
-    format.nSamplesPerSec = kSampleRate;
+    format.nSamplesPerSec = pSession != nullptr ? static_cast<DWORD>(pSession->rate) : kSampleRate;
     format.wBitsPerSample = kBitsPerSample;
     format.nBlockAlign = kChannels * kBitsPerSample / 8;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
@@ -243,10 +245,10 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
         if (!g_device.deviceError.IsOk())
             return g_device.deviceError;
     }
-    // The device is opened for the signal's own format, so only that plays here.
-    if (rate != kSampleRate)
+    // Each play opens the device for its own rate; one buffer header holds at most 4 GB.
+    if (rate < kMinPlayRate || rate > kMaxPlayRate)
         return RateOutOfRange();
-    if (samples.size() > g_playback.buffer->samples.size())
+    if (samples.size() > std::numeric_limits<DWORD>::max() / sizeof(std::int16_t))
         return LengthOutOfRange();
     if (const std::shared_ptr<PlaySession>& last = g_playback.session) {
         if (!last->bNotified)
@@ -259,6 +261,7 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
     auto session = std::make_shared<PlaySession>();
     const auto allowedMs = static_cast<DWORD>(PlayAllowance(samples.size(), rate).count());
     session->samples = std::move(samples);
+    session->rate = rate;
     session->header.lpData = reinterpret_cast<LPSTR>(session->samples.data());
     session->header.dwBufferLength = static_cast<DWORD>(session->samples.size() * sizeof(std::int16_t));
     session->doneTarget = g_playback.doneTarget;

@@ -109,6 +109,19 @@ TEST_F(WinmmPlayback, PlaysTheSamplesTimesTheGainWithOneNoticeEachPlay)
     EXPECT_EQ(m_notices.Outcomes(), (std::vector<std::string>{"", ""}));
 }
 
+TEST_F(WinmmPlayback, PlaysSamplesAtAnotherRateWhole)
+{
+    ASSERT_TRUE(OpenPlayback(m_notices.Target()).IsOk());
+    ApplyVolume(100);
+    std::vector<std::int16_t> samples(48000 / 4);  // a quarter of a second
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(1000 + (i * 37) % 20000);
+    ASSERT_TRUE(PlaySamples(samples, 48000).IsOk());
+    ASSERT_TRUE(m_notices.WaitFor(1));
+    ExpectWithinOneStep(CapturedRun(samples.size()), samples);
+    EXPECT_FALSE(PlaySamples(samples, kMaxPlayRate + 1).IsOk());
+}
+
 TEST_F(WinmmPlayback, ClosingDuringAPlayStopsItWithOneNoticeCarryingDwUserOne)
 {
     ASSERT_TRUE(OpenPlayback(m_notices.Target()).IsOk());
