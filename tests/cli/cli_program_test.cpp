@@ -107,6 +107,30 @@ TEST(Save, AFailureSaysWhichFileAndWhyInTheLocalesLanguage)
     EXPECT_TRUE(dir.Entries().empty());
 }
 
+TEST(Save, JapaneseFileAndFolderNamesAreReadAndWrittenAsNamed)
+{
+    // In a UTF-8 locale: the Windows build runs under wine, whose file names follow the locale.
+    const std::vector<std::string> utf8 = {"LANG=C.UTF-8"};
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("試験"));
+    const std::string path = dir.File("試験/発信テスト.wav");
+    ASSERT_EQ(RunCli({"save", "--reason", "P", "-o", path}, utf8).status, 0);
+    EXPECT_EQ(ReadFile(path), Bytes(RunCli({"save", "--reason", "P", "-o", "-"}).out));
+
+    const std::string list = dir.File("試験/一覧.txt");
+    const std::string line = "reason C name=非通知\n";
+    test::WriteFile(list, {line.begin(), line.end()});
+    const CliRun batch = RunCli({"batch", list, "--dir", dir.File("試験")}, utf8);
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("試験/非通知.wav")));
+
+    // The name comes back in a message as it was given, here in Japanese.
+    const std::string missing = dir.File("無い/x.wav");
+    const CliRun failed = RunCli({"save", "--reason", "P", "-o", missing}, {"LANG=ja_JP.UTF-8"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("ファイル「" + missing + "」を保存できませんでした"), std::string::npos) << failed.err;
+}
+
 struct BadInput {
     const char* label;
     std::vector<std::string> arguments;
