@@ -103,3 +103,14 @@ add_test(NAME corvane_windows_cli_tests
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/windows_cli_tests.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
         ${CMAKE_BINARY_DIR}/wine-cli $<TARGET_FILE:corvane-cli> ${CORVANE_LINUX_CLI_TESTS} ${windows_cli_tables})
 set_tests_properties(corvane_windows_cli_tests PROPERTIES LABELS cli TIMEOUT 600)
+
+# Ctrl-C in the console stops a play: exit status 130, well before the signal's 5 s are over
+# (within 2 s, wine's own ending of a process included).
+add_executable(corvane_ctrl_c_probe cli/ctrl_c_probe_win32.cpp)
+target_link_options(corvane_ctrl_c_probe PRIVATE -municode)
+corvane_warnings(corvane_ctrl_c_probe)
+add_test(NAME corvane_windows_cli_ctrl_c
+    COMMAND corvane_ctrl_c_probe 500 $<TARGET_FILE:corvane-cli> play --reason C --lead-marks 6000)
+set_tests_properties(corvane_windows_cli_ctrl_c PROPERTIES
+    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf"
+    PASS_REGULAR_EXPRESSION "^130 1?[0-9]?[0-9]?[0-9]\n" LABELS cli RESOURCE_LOCK wine-audio TIMEOUT 60)
