@@ -114,3 +114,14 @@ add_test(NAME corvane_windows_cli_ctrl_c
 set_tests_properties(corvane_windows_cli_ctrl_c PROPERTIES
     ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-capture.conf"
     PASS_REGULAR_EXPRESSION "^130 1?[0-9]?[0-9]?[0-9]\n" LABELS cli RESOURCE_LOCK wine-audio TIMEOUT 60)
+
+# A device that stalls: the play is given up at the signal's length plus 2 s, and said.
+add_test(NAME corvane_windows_cli_stall
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/windows_cli_stall_test.sh
+        ${CMAKE_CURRENT_SOURCE_DIR}/audio/with_stalled_pipe.sh ${CMAKE_CURRENT_BINARY_DIR}/winmm-cli-stall.pipe
+        ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${CMAKE_BINARY_DIR}/wine $<TARGET_FILE:corvane-cli>)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/winmm-cli-stall.conf
+    "pcm.!default { type file slave.pcm { type null } format raw file \"${CMAKE_CURRENT_BINARY_DIR}/winmm-cli-stall.pipe\" }\n")
+set_tests_properties(corvane_windows_cli_stall PROPERTIES
+    ENVIRONMENT "ALSA_CONFIG_PATH=${CMAKE_CURRENT_BINARY_DIR}/winmm-cli-stall.conf"
+    LABELS cli RESOURCE_LOCK wine-audio TIMEOUT 60)
