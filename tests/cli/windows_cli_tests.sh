@@ -16,9 +16,10 @@ cleanup() {
 }
 trap cleanup EXIT
 # One wine server for the whole run, once the prefix is made: a program then starts in a
-# fraction of a second.
+# fraction of a second. The prefix is this test's alone: a server left in it, persistent or
+# not, is ended first.
 "$run" "$prefix" cmd /c exit >/dev/null 2>&1
-WINEPREFIX=$prefix wineserver -w
+WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
 WINEPREFIX=$prefix wineserver -p
 printf '#!/bin/sh\nexec "%s" "%s" "%s" "$@"\n' "$run" "$prefix" "$exe" >"$work/corvane-cli"
 chmod +x "$work/corvane-cli"
