@@ -18,27 +18,34 @@ for exe in build/windows-release/ui/corvane.exe build/windows-release/cli/corvan
     fi
 done
 
-work=$(mktemp -d)
+# The prefix in the build's own folder, not in /tmp: wine maps the programs it runs from the
+# prefix (the installed ones, the installer's plug-ins), which a /tmp mounted noexec refuses.
+work=$PWD/build/windows-release/installer-check
 xvfb=
 cleanup() {
     WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
+    rm -rf "$work" "$work.lock"
 }
-trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+cleanup
+mkdir -p "$work"
+trap cleanup EXIT
+# Whatever else stops the check says where.
+trap 'echo "FAIL: line $LINENO: \"$BASH_COMMAND\" ended with status $?" >&2' ERR
 run() { bash scripts/wine-run.sh "$work/prefix" "$@"; }
 export WINEPREFIX=$work/prefix
 # A display from the start: the prefix's desktop is made once, with the display it finds then.
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(cat "$work/display")
 
-run "$setup" /S
+run "$setup" /S || fail "the installer ended with status $?"
 wineserver -w
 run cmd /c corvane-cli --version 2>/dev/null | grep -q "^corvane-cli $version" ||
     fail "corvane-cli is not found on the PATH of a new console"
@@ -69,7 +76,7 @@ done
 wineserver -k
 echo "installed program: starts"
 
-run "$programs/Corvane/uninstall.exe" /S
+run "$programs/Corvane/uninstall.exe" /S || fail "the uninstaller ended with status $?"
 wineserver -w
 # The uninstaller finishes in a copy of itself.
 for _ in $(seq 100); do [ -e "$programs/Corvane" ] || break; sleep 0.1; done
@@ -89,11 +96,11 @@ long+='C:\last'
 run reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$long" /f >/dev/null 2>&1
 run reg query 'HKCU\Environment' /v Path >"$work/before" 2>/dev/null
 grep -q -F "REG_EXPAND_SZ    $long" "$work/before" || fail "the test could not set its long PATH"
-run "$setup" /S
+run "$setup" /S || fail "the installer ended with status $? over the long PATH"
 wineserver -w
 run reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' | grep -q -F "REG_EXPAND_SZ    $long;C:\\" ||
     fail "the installer did not add its folder after the long PATH"
-run "$programs/Corvane/uninstall.exe" /S
+run "$programs/Corvane/uninstall.exe" /S || fail "the uninstaller ended with status $? over the long PATH"
 wineserver -w
 for _ in $(seq 100); do [ -e "$programs/Corvane" ] || break; sleep 0.1; done
 run reg query 'HKCU\Environment' /v Path >"$work/after" 2>/dev/null

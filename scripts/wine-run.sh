@@ -8,13 +8,18 @@ shift
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 mkdir -p "$(dirname "$WINEPREFIX")"
 # Tests start in parallel: one of them makes the prefix while the others wait.
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
 exec 9>"$WINEPREFIX.lock"
-flock -w 120 9
+flock -w 120 9 || fail "the wine prefix $WINEPREFIX stayed locked for 2 minutes"
 if [ ! -e "$WINEPREFIX/.corvane-ready" ]; then
     wine wineboot -i >/dev/null 2>&1 || true
     # The dialog's face, which wine does not have: the same Gothic the Linux build draws in.
     for face in 'ＭＳ Ｐゴシック' 'MS PGothic'; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1 ||
+            fail "wine could not make its prefix $WINEPREFIX"
     done
     wineserver -w
     touch "$WINEPREFIX/.corvane-ready"

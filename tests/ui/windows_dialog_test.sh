@@ -10,10 +10,11 @@ run=$1 prefix=$2 exe=$3 table=$4 probe=$5
 
 work=$(mktemp -d)
 app= xvfb=
+# Under set -e, a cleanup step that fails would end a passing test with a failure.
 cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    if [ -n "$app" ]; then kill "$app" 2>/dev/null || true; fi
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
