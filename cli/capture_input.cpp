@@ -52,10 +52,16 @@ private:
 
 void EndCaptureOnInterrupt()
 {
+#ifdef SIGBREAK
+    // Windows has no sigaction; its console's Ctrl-Break comes as a signal of its own.
+    for (const int signal : {SIGINT, SIGBREAK})
+        std::signal(signal, OnInterrupt);
+#else
     struct sigaction action = {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+#endif
 }
 
 std::unique_ptr<SampleSource> CaptureSource(double seconds, int rate, const std::string& device)

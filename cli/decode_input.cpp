@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "decode_input.h"
 
-#include <magic.h>
+#include "content_description.h"
+#include "system.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <span>
+
+#include <unistd.h>
 
 namespace corvane::cli {
 
@@ -29,20 +33,6 @@ std::string LeftoverNote(const std::string& name, std::size_t bytes)
 {
     return Format(Tr("%1: the data ends in the middle of a sample; its last %2 bytes were not read."),
                   {name, std::to_string(bytes)});
-}
-
-// What bytes from the start of an input hold, in words ("PNG image data, 16 x 16, ...").
-std::string Describe(const std::vector<char>& bytes)
-{
-    magic_t cookie = magic_open(MAGIC_NONE);
-    std::string description;
-    if (cookie != nullptr && magic_load(cookie, nullptr) == 0) {
-        const char* pszFound = magic_buffer(cookie, bytes.data(), bytes.size());
-        description = pszFound != nullptr ? pszFound : "";
-    }
-    if (cookie != nullptr)
-        magic_close(cookie);
-    return description;
 }
 
 // Our own reader: the samples after a WAVE header, or raw ones, read as they come.
@@ -89,14 +79,21 @@ private:
     bool m_bEnd = false;
 };
 
-// Every other sound file libsndfile reads: FLAC, AIFF, AU, W64, RF64, CAF, and WAVE with ADPCM,
-// GSM 6.10 and the like.
+// Every other sound file libsndfile reads: AIFF, AU, W64, RF64, CAF, WAVE with ADPCM, GSM 6.10
+// and the like, and FLAC where libsndfile was built with it (not on Windows).
 class SndfileSource : public SampleSource {
 public:
-    SndfileSource(SNDFILE* pFile, const SF_INFO& info, int channel) : m_pFile(pFile), m_info(info), m_nChannel(channel)
+    SndfileSource(SNDFILE* pFile, int fd, const SF_INFO& info, int channel)
+        : m_pFile(pFile), m_fd(fd), m_info(info), m_nChannel(channel)
     {
     }
-    ~SndfileSource() override { sf_close(m_pFile); }
+    ~SndfileSource() override
+    {
+        sf_close(m_pFile);
+        ::close(m_fd);
+    }
+    SndfileSource(const SndfileSource&) = delete;
+    SndfileSource& operator=(const SndfileSource&) = delete;
     int Rate() const override { return m_info.samplerate; }
     bool Next(std::vector<float>& samples) override
     {
@@ -110,6 +107,7 @@ public:
 
 private:
     SNDFILE* m_pFile;
+    int m_fd;  // libsndfile's input, closed here: on Windows libsndfile would close only its handle
     SF_INFO m_info;
     int m_nChannel;
     std::vector<float> m_frames;
@@ -119,17 +117,22 @@ std::variant<std::unique_ptr<SampleSource>, Failure> OpenWithSndfile(const std::
                                                                      const std::vector<char>& head)
 {
     SF_INFO info{};
-    SNDFILE* pFile = sf_open(name.c_str(), SFM_READ, &info);
+    // By a descriptor, which the system opens by the name as the user wrote it, Japanese or not.
+    const int fd = OpenForReading(name);
+    SNDFILE* pFile = fd < 0 ? nullptr : sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (pFile == nullptr) {
-        const std::string found = Describe(head);
+        if (fd >= 0)
+            ::close(fd);
+        const std::string found = DescribeContent(head);
         return Failure{kExitUsage, found.empty() ? Format(Tr("%1 is not a recording this reads."), {name})
                                                  : Format(Tr("%1 is not a recording this reads: %2."), {name, found})};
     }
     if (channel > info.channels || info.samplerate < kMinRate || info.samplerate > kMaxRate) {
         sf_close(pFile);
+        ::close(fd);
         return WaveFailure(channel > info.channels ? WaveProblem::NoSuchChannel : WaveProblem::UnsupportedFormat, name);
     }
-    return std::make_unique<SndfileSource>(pFile, info, channel);
+    return std::make_unique<SndfileSource>(pFile, fd, info, channel);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Line plots as PNG or SVG pictures, drawn by cairo: for the commands that draw, which load it.
+// Line plots as PNG or SVG pictures, their pixels drawn by cairo (GDI+ on Windows): for the
+// commands that draw, which load it.
 #pragma once
 
 #include "cli_common.h"
@@ -36,7 +37,7 @@ struct Colour {
     double red, green, blue;
 };
 
-// What a picture is drawn with: its pixels by cairo, or an SVG drawing written here, whose texts
+// What a picture is drawn with: its pixels (png_canvas.h), or an SVG drawing written here, whose texts
 // stay texts that a reader can search. Coordinates in pixels from the top left.
 class Canvas {
 public:

@@ -4,13 +4,12 @@
 #include "loopback_recording.h"
 #include "frame_report.h"
 #include "signal_output.h"
+#include "system.h"
 
 #include "receive/frame_reader.h"
 
-#include <cstdio>
 #include <filesystem>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::cli {
@@ -35,15 +34,8 @@ public:
 // Whether command line exits with status 0 and prints expected.
 bool CommandPrints(const std::string& line, const std::string& expected)
 {
-    std::FILE* pPipe = popen((line + " 2>/dev/null").c_str(), "r");
-    if (pPipe == nullptr)
-        return false;
     std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pPipe)) > 0;)
-        output.append(buffer, n);
-    const int status = pclose(pPipe);
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && output.find(expected) != std::string::npos;
+    return RunCommandLine(line, output) == 0 && output.find(expected) != std::string::npos;
 }
 
 class UserCommand : public SweepReceiver {
@@ -67,7 +59,7 @@ public:
         std::string line;
         for (std::size_t at = 0; at < m_command.size(); ++at) {
             if (m_command.compare(at, 2, "{}") == 0) {
-                line += "'" + m_wave + "'";
+                line += ShellWord(m_wave);
                 ++at;
             } else {
                 line += m_command[at];

@@ -44,4 +44,12 @@ bool IsTerminal(std::FILE* stream);
 // whatever the console's code page; elsewhere as the bytes themselves.
 void WriteText(std::FILE* stream, const std::string& text);
 
+// path as one word of the system's shell (sh; cmd.exe on Windows).
+std::string ShellWord(const std::string& path);
+
+// Runs the UTF-8 command line through the system's shell, its standard error discarded and its
+// standard output put into output; the command's exit status, or -1 when it could not be run or
+// was ended by a signal.
+int RunCommandLine(const std::string& line, std::string& output);
+
 }  // namespace corvane::cli

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::cli {
@@ -62,6 +64,23 @@ bool IsTerminal(std::FILE* stream)
 void WriteText(std::FILE* stream, const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::string ShellWord(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+int RunCommandLine(const std::string& line, std::string& output)
+{
+    std::FILE* pPipe = popen((line + " 2>/dev/null").c_str(), "r");
+    if (pPipe == nullptr)
+        return -1;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pPipe)) > 0;)
+        output.append(buffer, n);
+    const int status = pclose(pPipe);
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace corvane::cli

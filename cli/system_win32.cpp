@@ -7,6 +7,8 @@
 
 #include <shellapi.h>
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -109,6 +111,23 @@ void WriteText(std::FILE* stream, const std::string& text)
     const std::wstring wide = Utf8ToWide(text);
     DWORD nWritten = 0;
     WriteConsoleW(hStream, wide.data(), static_cast<DWORD>(wide.size()), &nWritten, nullptr);
+}
+
+std::string ShellWord(const std::string& path)
+{
+    return "\"" + path + "\"";
+}
+
+int RunCommandLine(const std::string& line, std::string& output)
+{
+    // The wide form: the line reaches cmd.exe as the user wrote it, whatever the code page.
+    std::FILE* pPipe = _wpopen(Utf8ToWide(line + " 2>NUL").c_str(), L"rb");
+    if (pPipe == nullptr)
+        return -1;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pPipe)) > 0;)
+        output.append(buffer, n);
+    return _pclose(pPipe);
 }
 
 }  // namespace corvane::cli

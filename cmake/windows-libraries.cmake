@@ -15,10 +15,13 @@ function(corvane_windows_library target library header)
 endfunction()
 corvane_windows_library(Windows::soxr soxr soxr.h)
 corvane_windows_library(Windows::intl intl libintl.h)
+corvane_windows_library(Windows::sndfile sndfile sndfile.h)
 
 # The DLLs that go beside every program that uses them, with their licences.
-set(CORVANE_WINDOWS_DLLS ${CORVANE_WINDOWS_LIBS}/bin/libintl-8.dll ${CORVANE_WINDOWS_LIBS}/bin/libsoxr.dll)
-set(CORVANE_WINDOWS_LICENCES ${CORVANE_WINDOWS_LIBS}/COPYING.libintl.txt ${CORVANE_WINDOWS_LIBS}/COPYING.libsoxr.txt)
+set(CORVANE_WINDOWS_DLLS ${CORVANE_WINDOWS_LIBS}/bin/libintl-8.dll ${CORVANE_WINDOWS_LIBS}/bin/libsndfile.dll
+    ${CORVANE_WINDOWS_LIBS}/bin/libsoxr.dll)
+set(CORVANE_WINDOWS_LICENCES ${CORVANE_WINDOWS_LIBS}/COPYING.libintl.txt
+    ${CORVANE_WINDOWS_LIBS}/COPYING.libsndfile.txt ${CORVANE_WINDOWS_LIBS}/COPYING.libsoxr.txt)
 
 # The JSON library is headers alone: the host's, in a folder of its own, as the host's other
 # headers must not come before the target's.

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 setup=$PWD/dist/corvane-$version-setup.exe
 for exe in build/windows-release/ui/corvane.exe build/windows-release/cli/corvane-cli.exe \
-        build/windows-release/cli/corvane-cli-play.dll; do
+        build/windows-release/cli/corvane-cli-play.dll build/windows-release/cli/corvane-cli-decode.dll; do
     if grep -a -q -e 'WM_CREATE' -e 'Volume Set' -e 'dwUser =' -e 'iWaveFormValue =' -e 'bSendCnt=' "$exe"; then
         echo "FAIL: the release $(basename "$exe") carries trace text" >&2
         exit 1
@@ -52,7 +52,7 @@ run cmd /c corvane-cli --version 2>/dev/null | grep -q "^corvane-cli $version" |
 echo "installer: corvane-cli on the user's PATH"
 programs=$(find "$work/prefix/drive_c/users" -maxdepth 4 -path '*AppData/Local/Programs' -type d | head -1)
 [ -n "$programs" ] || fail "no AppData\\Local\\Programs folder in the prefix"
-for file in corvane.exe corvane-cli.exe corvane-cli-play.dll libintl-8.dll uninstall.exe README.ja.txt README.en.txt \
+for file in corvane.exe corvane-cli.exe corvane-cli-play.dll corvane-cli-decode.dll libintl-8.dll libsndfile.dll uninstall.exe README.ja.txt README.en.txt \
         LICENSE.txt locale/ja/LC_MESSAGES/corvane-cli.mo; do
     [ -e "$programs/Corvane/$file" ] || fail "the installer did not install $file"
 done

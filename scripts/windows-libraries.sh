@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds the libraries that corvane-cli.exe takes from outside Windows, as DLLs for 64-bit
 # Windows, from Debian's source packages: libintl (gettext) for the messages, libsoxr for the
-# resampled square wave. The sources are those of one Debian release whatever the build
+# resampled square wave, libsndfile for the recordings that decode reads (its own formats only:
+# no FLAC, Ogg or MPEG, whose libraries Debian has no Windows builds of either). The sources are those of one Debian release whatever the build
 # machine runs, fetched through apt with lists of this script's own (no root, the system's
 # sources untouched) and checked by apt against Debian's signed index; Debian's patches are
 # applied. Built once into build/windows-libs and reused until this script changes.
@@ -11,7 +12,7 @@ source "$(dirname "$0")/common.sh"
 
 root=$PWD
 suite=bookworm
-packages=(gettext libsoxr)
+packages=(gettext libsndfile libsoxr)
 work=$root/build/windows-libs
 prefix=$work/prefix
 stamp=$prefix/.built-$(sha256sum scripts/windows-libraries.sh | cut -c1-16)
@@ -50,6 +51,14 @@ export CFLAGS="-O2 -Wno-error=implicit-function-declaration -Wno-error=incompati
         -DWITH_OPENMP=OFF -DWITH_LSR_BINDINGS=OFF &&
     cmake --build build -j"$jobs" && cmake --install build &&
     cat LICENCE COPYING.LGPL >"$prefix/COPYING.libsoxr.txt") >>"$log" 2>&1 || fail "libsoxr did not build"
+
+(cd "$work/src"/libsndfile-*/ &&
+    cmake -S . -B build -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON -DBUILD_PROGRAMS=OFF -DBUILD_EXAMPLES=OFF \
+        -DBUILD_TESTING=OFF -DBUILD_REGTEST=OFF -DENABLE_EXTERNAL_LIBS=OFF -DENABLE_MPEG=OFF -DENABLE_CPACK=OFF \
+        -DENABLE_PACKAGE_CONFIG=OFF -DINSTALL_MANPAGES=OFF &&
+    cmake --build build -j"$jobs" && cmake --install build &&
+    cp COPYING "$prefix/COPYING.libsndfile.txt") >>"$log" 2>&1 || fail "libsndfile did not build"
 
 # Only gettext's runtime library: the tools stay the build machine's. Configured and built by
 # dash, which every Debian has, in two thirds of bash's time.

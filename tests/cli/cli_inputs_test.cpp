@@ -99,7 +99,10 @@ TEST(NotARecording, IsNamedByWhatItHolds)
     test::WriteFile(dir.File("notes.txt"), {'h', 'e', 'l', 'l', 'o', '\n'});
     const CliRun text = RunCli({"decode", dir.File("notes.txt")});
     EXPECT_EQ(text.status, 2);
-    EXPECT_NE(text.err.find("is not a recording this reads: ASCII text"), std::string::npos) << text.err;
+    // In libmagic's words on Linux, as a content type on Windows.
+    EXPECT_TRUE(text.err.find("is not a recording this reads: ASCII text") != std::string::npos ||
+                text.err.find("is not a recording this reads: text/plain") != std::string::npos)
+        << text.err;
     const CliRun piped = RunCli({"decode", "-"}, {"LANG=C"}, "hello\n");
     EXPECT_EQ(piped.status, 2);
     EXPECT_NE(piped.err.find("is not a WAVE file"), std::string::npos) << piped.err;

@@ -116,6 +116,11 @@ TEST(Save, JapaneseFileAndFolderNamesAreReadAndWrittenAsNamed)
     const std::string path = dir.File("試験/発信テスト.wav");
     ASSERT_EQ(RunCli({"save", "--reason", "P", "-o", path}, utf8).status, 0);
     EXPECT_EQ(ReadFile(path), Bytes(RunCli({"save", "--reason", "P", "-o", "-"}).out));
+    const std::string picture = dir.File("試験/図.png");
+    const CliRun decoded = RunCli({"decode", path, "--plot", picture}, utf8);
+    EXPECT_EQ(decoded.status, 0) << decoded.err;
+    EXPECT_NE(decoded.out.find("reason: P"), std::string::npos) << decoded.out;
+    EXPECT_GT(std::filesystem::file_size(picture), 1000U);
 
     const std::string list = dir.File("試験/一覧.txt");
     const std::string line = "reason C name=非通知\n";

@@ -22,6 +22,12 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
                       interruptSignal);
 }
 
+bool ShellIsCmd()
+{
+    const char* pszShell = std::getenv("CORVANE_CLI_SHELL");
+    return pszShell != nullptr && std::string(pszShell) == "cmd";
+}
+
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment, const std::string& input,
                   std::chrono::milliseconds interruptAfter, int interruptSignal)

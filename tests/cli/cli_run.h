@@ -25,6 +25,10 @@ CliRun RunCli(const std::vector<std::string>& arguments, const std::vector<std::
               const std::string& input = {}, std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0),
               int interruptSignal = 2);
 
+// Whether the program under test runs its users' commands through cmd.exe rather than sh: a
+// Windows build, as $CORVANE_CLI_SHELL=cmd says.
+bool ShellIsCmd();
+
 // The same with another program file, as RunCli runs corvane-cli.
 CliRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment = {"LANG=C"}, const std::string& input = {},

@@ -57,12 +57,15 @@ TEST(Sweep, PassesFallAsTheLevelFallsBelowTheFloor)
 
 TEST(Sweep, AsksAReceiverOfTheUsersOwn)
 {
+    // A receiver that passes what it is given, and one that prints the number but fails, in the
+    // syntax of the shell that runs them.
+    const bool bCmd = test::ShellIsCmd();
     const auto all = RunCli({"sweep", "--number", "0312345678", "--vary", "stop-bits=1:2:1", "--seeds", "1",
-                             "--receiver", "test -s {} && echo 0312345678"});
+                             "--receiver", bCmd ? "if exist {} echo 0312345678" : "test -s {} && echo 0312345678"});
     EXPECT_EQ(all.status, 0) << all.err;
     EXPECT_NE(all.out.find("stop-bits=2.00: 1 of 1 decoded"), std::string::npos) << all.out;
     const auto none = RunCli({"sweep", "--number", "0312345678", "--vary", "stop-bits=1:1:1", "--seeds", "1",
-                              "--receiver", "echo 0312345678; false {}"});
+                              "--receiver", bCmd ? "echo 0312345678 & exit 1 & rem {}" : "echo 0312345678; false {}"});
     EXPECT_NE(none.out.find("0 of 1 decoded"), std::string::npos) << none.out;
 }
 

@@ -23,4 +23,4 @@ WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
 WINEPREFIX=$prefix wineserver -p
 printf '#!/bin/sh\nexec "%s" "%s" "%s" "$@"\n' "$run" "$prefix" "$exe" >"$work/corvane-cli"
 chmod +x "$work/corvane-cli"
-CORVANE_CLI_UNDER_TEST=$work/corvane-cli "$tests" --gtest_filter="$filter" --gtest_brief=1
+CORVANE_CLI_UNDER_TEST=$work/corvane-cli CORVANE_CLI_SHELL=cmd "$tests" --gtest_filter="$filter" --gtest_brief=1
