@@ -37,8 +37,8 @@ struct Colour {
     double red, green, blue;
 };
 
-// What a picture is drawn with: its pixels (png_canvas.h), or an SVG drawing written here, whose texts
-// stay texts that a reader can search. Coordinates in pixels from the top left.
+// What a picture is drawn with: its pixels (png_canvas.h), or an SVG drawing written here, whose
+// texts stay texts that a reader can search. Coordinates in pixels from the top left.
 class Canvas {
 public:
     virtual ~Canvas() = default;
