@@ -121,7 +121,9 @@ std::string CsvRow(int index, const ReportedFrame& reported, const std::optional
         if (std::string_view(field.name) == "startSeconds")
             continue;
         const std::optional<double> value = MeasureValue(field, reported.measures, calDbm);
-        row += "," + (value ? Fixed(Rounded(*value, field.digits), field.digits) : std::string());
+        row += ',';
+        if (value)
+            row += Fixed(Rounded(*value, field.digits), field.digits);
     }
     std::vector<std::string> faults;
     for (const FrameFault& fault : frame.faults)
