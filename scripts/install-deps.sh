@@ -25,6 +25,8 @@ packages=(
     xvfb x11-apps x11-utils imagemagick openbox xdotool
     # the Windows build, its tests under wine, and its installer
     g++-mingw-w64-x86-64-posix wine wine64 nsis zip
+    # a sound server of the Windows recording test's own, which wine records from
+    pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -21,6 +21,9 @@ if [ ! -e "$WINEPREFIX/.corvane-ready" ]; then
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1 ||
             fail "wine could not make its prefix $WINEPREFIX"
     done
+    # ALSA, whatever sound server the machine runs: the tests' devices are ALSA configurations.
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 ||
+        fail "wine could not make its prefix $WINEPREFIX"
     wineserver -w
     touch "$WINEPREFIX/.corvane-ready"
 fi

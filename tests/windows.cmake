@@ -115,6 +115,13 @@ add_test(NAME corvane_windows_cli_decode_tests
         ${windows_cli_decode_tables})
 set_tests_properties(corvane_windows_cli_decode_tests PROPERTIES LABELS cli TIMEOUT 600)
 
+# Recording: decode --capture and loopback through wine's PulseAudio driver, into and out of a
+# null sink of the test's own PulseAudio server.
+add_test(NAME corvane_windows_cli_capture
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cli/windows_capture_test.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
+        ${CMAKE_BINARY_DIR}/wine-capture $<TARGET_FILE:corvane-cli>)
+set_tests_properties(corvane_windows_cli_capture PROPERTIES LABELS cli TIMEOUT 120)
+
 # Ctrl-C in the console stops a play: exit status 130, well before the signal's 5 s are over
 # (within 2 s, wine's own ending of a process included).
 add_executable(corvane_ctrl_c_probe cli/ctrl_c_probe_win32.cpp)
