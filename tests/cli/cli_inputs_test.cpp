@@ -132,47 +132,58 @@ std::vector<char> SignalBytes()
 
 struct HostileInput {
     const char* label;
-    std::string bytes;
+    std::string (*bytes)();            // made when the case runs: some are a saved signal, which runs the program
     std::vector<std::string> options;  // after the input's name
     int status;
     const char* message;  // on standard error
     bool bFrame;          // the signal's frame decoded, valid, on standard output
 };
 
-std::vector<HostileInput> HostileInputTable()
-{
-    std::vector<char> odd = SignalBytes();
-    odd.push_back(0x11);
-    const std::vector<std::int16_t> samples = Signal(8000);
-    std::vector<char> withInfinity(samples.size() * 4);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const float value = i == 100 ? INFINITY : static_cast<float>(samples[i]) / 32768.0f;
-        std::memcpy(withInfinity.data() + 4 * i, &value, 4);
-    }
-    return {
-        {"one_data_byte", WaveFile({0x11}), {}, 2, "the data ends in the middle of a sample; its last 1 bytes", false},
-        {"odd_data_length", WaveFile(odd), {}, 0, "the data ends in the middle of a sample; its last 1 bytes", true},
-        {"too_many_channels",
-         WaveFile(SignalBytes(), 65535),
-         {},
-         2,
-         "has more channels than the 256 that are read",
-         false},
-        {"riff_and_nothing_more", std::string("RIFF\0\0\0\0WAVE", 12), {}, 2, "holds no samples", false},
-        {"raw_cut_in_a_sample",
-         std::string(1, '\0'),
-         {"--raw-format", "8000:s16le"},
-         2,
-         "the data ends in the middle of a sample",
-         false},
-        {"raw_infinity",
-         std::string(withInfinity.begin(), withInfinity.end()),
-         {"--raw-format", "8000:f32le"},
-         0,
-         "1 samples were beyond full scale or not numbers",
-         true},
-    };
-}
+const HostileInput kHostileInputs[] = {
+    {"one_data_byte",
+     [] { return WaveFile({0x11}); },
+     {},
+     2,
+     "the data ends in the middle of a sample; its last 1 bytes",
+     false},
+    {"odd_data_length",
+     [] {
+         std::vector<char> odd = SignalBytes();
+         odd.push_back(0x11);
+         return WaveFile(odd);
+     },
+     {},
+     0,
+     "the data ends in the middle of a sample; its last 1 bytes",
+     true},
+    {"too_many_channels",
+     [] { return WaveFile(SignalBytes(), 65535); },
+     {},
+     2,
+     "has more channels than the 256 that are read",
+     false},
+    {"riff_and_nothing_more", [] { return std::string("RIFF\0\0\0\0WAVE", 12); }, {}, 2, "holds no samples", false},
+    {"raw_cut_in_a_sample",
+     [] { return std::string(1, '\0'); },
+     {"--raw-format", "8000:s16le"},
+     2,
+     "the data ends in the middle of a sample",
+     false},
+    {"raw_infinity",
+     [] {
+         const std::vector<std::int16_t> samples = Signal(8000);
+         std::string withInfinity(samples.size() * 4, '\0');
+         for (std::size_t i = 0; i < samples.size(); ++i) {
+             const float value = i == 100 ? INFINITY : static_cast<float>(samples[i]) / 32768.0f;
+             std::memcpy(withInfinity.data() + 4 * i, &value, 4);
+         }
+         return withInfinity;
+     },
+     {"--raw-format", "8000:f32le"},
+     0,
+     "1 samples were beyond full scale or not numbers",
+     true},
+};
 
 class HostileInputs : public testing::TestWithParam<HostileInput> {};
 
@@ -180,19 +191,20 @@ TEST_P(HostileInputs, EndWithTheirProblemNamedAndWhatWasReceivedDecoded)
 {
     TempDir dir;
     const std::string path = dir.File("input");
-    test::WriteFile(path, {GetParam().bytes.begin(), GetParam().bytes.end()});
+    const std::string bytes = GetParam().bytes();
+    test::WriteFile(path, {bytes.begin(), bytes.end()});
     // From a file and from a pipe alike.
     for (const std::string& name : {path, std::string("-")}) {
         std::vector<std::string> arguments{"decode", name};
         arguments.insert(arguments.end(), GetParam().options.begin(), GetParam().options.end());
-        const CliRun run = RunCli(arguments, {"LANG=C"}, name == "-" ? GetParam().bytes : std::string());
+        const CliRun run = RunCli(arguments, {"LANG=C"}, name == "-" ? bytes : std::string());
         EXPECT_EQ(run.status, GetParam().status) << name << ": " << run.err;
         EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << name << ": " << run.err;
         EXPECT_EQ(run.out.find(" mark bits: valid\n") != std::string::npos, GetParam().bFrame) << name << run.out;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, HostileInputs, testing::ValuesIn(HostileInputTable()),
+INSTANTIATE_TEST_SUITE_P(Inputs, HostileInputs, testing::ValuesIn(kHostileInputs),
                          [](const testing::TestParamInfo<HostileInput>& param) {
                              return std::string(param.param.label);
                          });
