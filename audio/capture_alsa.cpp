@@ -10,15 +10,15 @@ namespace corvane {
 
 namespace {
 
-constexpr unsigned kDeviceLatencyUs = 100000;
+constexpr unsigned kCaptureLatencyUs = 100000;
 
-void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+void IgnoreCaptureError(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
 void QuietCaptureBackEnd()
 {
-    snd_lib_error_set_handler(IgnoreAlsaError);
+    snd_lib_error_set_handler(IgnoreCaptureError);
 }
 
 void RecordFromDevice(std::shared_ptr<CaptureStream::Recording> recording, std::size_t wanted, unsigned rate,
@@ -28,7 +28,7 @@ void RecordFromDevice(std::shared_ptr<CaptureStream::Recording> recording, std::
     int err = snd_pcm_open(&pPcm, device.c_str(), SND_PCM_STREAM_CAPTURE, 0);
     if (err == 0) {
         err = snd_pcm_set_params(pPcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, rate, 1,
-                                 kDeviceLatencyUs);
+                                 kCaptureLatencyUs);
     }
     std::vector<std::int16_t> chunk(rate / 100);
     std::size_t got = 0;

@@ -62,7 +62,7 @@ struct Playback {
 };
 
 Playback g_playback;
-DeviceState& g_device = PlaybackDeviceState();
+DeviceState& g_sharedDevice = PlaybackDeviceState();
 
 std::string ErrorText(MMRESULT result)
 {
@@ -153,7 +153,7 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
         return;
     }
     {
-        std::lock_guard lock(g_device.mutex);
+        std::lock_guard lock(g_sharedDevice.mutex);
         if (session->bAbort) {
             waveOutClose(hWaveOut);
             session->bFinished = true;
@@ -173,7 +173,7 @@ void RunPlayer(std::shared_ptr<PlaySession> session)
     // A device the watchdog gave up on keeps what it holds; one ClosePlayback took is its to close.
     bool bMine = false;
     {
-        std::lock_guard lock(g_device.mutex);
+        std::lock_guard lock(g_sharedDevice.mutex);
         bMine = !session->bStalled && g_playback.hWaveOut == hWaveOut;
         if (bMine)
             g_playback.hWaveOut = nullptr;
@@ -241,9 +241,9 @@ Status PlaySamples(std::vector<std::int16_t> samples, int rate)
     if (!g_playback.buffer)
         return NoSampleBuffer();
     {
-        std::lock_guard lock(g_device.mutex);
-        if (!g_device.deviceError.IsOk())
-            return g_device.deviceError;
+        std::lock_guard lock(g_sharedDevice.mutex);
+        if (!g_sharedDevice.deviceError.IsOk())
+            return g_sharedDevice.deviceError;
     }
     // Each play opens the device for its own rate; one buffer header holds at most 4 GB.
     if (rate < kMinPlayRate || rate > kMaxPlayRate)
@@ -289,7 +289,7 @@ bool ApplyVolume(int position)
     std::uint32_t value = 0;
     if (!TakeNewVolume(position, value))
         return false;
-    std::lock_guard lock(g_device.mutex);
+    std::lock_guard lock(g_sharedDevice.mutex);
     if (g_playback.hWaveOut != nullptr)
         waveOutSetVolume(g_playback.hWaveOut, value);
     return true;
@@ -302,7 +302,7 @@ void ClosePlayback()
     const std::shared_ptr<PlaySession> session = g_playback.session;
     HWAVEOUT hWaveOut = nullptr;
     {
-        std::lock_guard lock(g_device.mutex);
+        std::lock_guard lock(g_sharedDevice.mutex);
         hWaveOut = g_playback.hWaveOut;
         g_playback.hWaveOut = nullptr;
         if (session)

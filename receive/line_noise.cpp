@@ -34,7 +34,7 @@ constexpr double kLastStep = 0.1;
 // Where the fits take less than this share of the power, the noise has biased the first guess: the
 // frequency is sought again within this share of the tone expected.
 constexpr double kClearShare = 0.8;
-constexpr double kToneRange = 0.15;
+constexpr double kSearchRange = 0.15;
 constexpr double kGolden = 0.6180339887498949;
 // The band filter's impulse response, long enough to hold all of its energy.
 constexpr double kResponseSeconds = 0.02;
@@ -227,7 +227,7 @@ std::optional<RunNoise> WhiteNoisePower(std::span<const float> samples, int rate
         fit = fitted(w);
     }
     if (fit.fitted < kClearShare * (fit.fitted + fit.left)) {
-        double low = (1 - kToneRange) * toneHz * hz, high = (1 + kToneRange) * toneHz * hz;
+        double low = (1 - kSearchRange) * toneHz * hz, high = (1 + kSearchRange) * toneHz * hz;
         while (high - low > kLastStep * hz) {
             const double a = high - kGolden * (high - low), b = low + kGolden * (high - low);
             if (fitted(a).fitted > fitted(b).fitted)

@@ -3,7 +3,9 @@
 # sources, each test program one CTest test (listing its cases would cost a wine start each).
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(CMAKE_UNITY_BUILD OFF)  # GoogleTest's own sources, built as their project builds them
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+set(CMAKE_UNITY_BUILD ON)
 
 function(corvane_gtest name)
     add_executable(${name} ${ARGN})

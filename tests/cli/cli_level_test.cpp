@@ -76,16 +76,16 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<std::string>{"--level-dbm", "-20", "--cal-dbm", "0", "--amplitude", "50"},
                     std::vector<std::string>{"--level-dbm", "-20", "--cal-dbm", "0", "--level-dbfs", "-3"}));
 
-struct Samples {
+struct WaveSamples {
     int rate = 0;
     std::vector<short> samples;
 };
 
-Samples ReadSamples(const std::string& path)
+WaveSamples ReadSamples(const std::string& path)
 {
     SF_INFO info{};
     SNDFILE* pFile = sf_open(path.c_str(), SFM_READ, &info);
-    Samples read;
+    WaveSamples read;
     if (pFile == nullptr)
         return read;
     read.rate = info.samplerate;
@@ -112,7 +112,7 @@ TEST_P(Tone, IsSavedSteadyAtItsFrequencyAndLevel)
     arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
     const auto run = RunCli(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
-    const Samples read = ReadSamples(dir.File("tone.wav"));
+    const WaveSamples read = ReadSamples(dir.File("tone.wav"));
     EXPECT_EQ(read.rate, GetParam().rate);
     ASSERT_EQ(read.samples.size(), static_cast<std::size_t>(std::lround(GetParam().seconds * GetParam().rate)));
     int peak = 0;

@@ -22,7 +22,7 @@ namespace {
 using stress::SignalOptions;
 using stress::Waveform;
 
-const NotificationRequest kNumber = test::Number("0312345678");
+const NotificationRequest kMeasuredNumber = test::Number("0312345678");
 
 // The receiver and the meter together, fed in pieces as decode feeds them.
 std::vector<MeasuredFrame> MeasureAll(const std::vector<float>& samples, int rate, std::size_t piece = 4096)
@@ -228,7 +228,7 @@ class MeasuredSignals : public testing::TestWithParam<MeasureCase> {};
 TEST_P(MeasuredSignals, WithinTheirAccuracy)
 {
     const SignalOptions& options = GetParam().options;
-    const auto signal = stress::ComposeStressSignal(kNumber, options);
+    const auto signal = stress::ComposeStressSignal(kMeasuredNumber, options);
     ASSERT_TRUE(signal);
     const auto measured = MeasureAll(Floats(signal->samples), signal->rate);
     ASSERT_EQ(measured.size(), 1u);
@@ -282,7 +282,7 @@ TEST(LineMeter, HoldsAFrameBackNoLongerThanAsked)
 {
     SignalOptions options;
     options.silenceMs = 3000;
-    const auto signal = stress::ComposeStressSignal(kNumber, options);
+    const auto signal = stress::ComposeStressSignal(kMeasuredNumber, options);
     const std::vector<float> samples = Floats(signal->samples);
     Demodulator demodulator(24000, {});
     FrameFinder finder;
@@ -319,7 +319,7 @@ std::vector<float> BandFiltered(const std::vector<std::int16_t>& samples, int ra
     return recording ? recording->samples : std::vector<float>();
 }
 
-struct Condition {
+struct MeasuredCondition {
     const char* label;
     SignalOptions options;
     int resampledTo = 0;  // by libsoxr; 0: not resampled
@@ -332,7 +332,7 @@ struct Condition {
 // of its power, out of the dialog's cells: their levels are then those of the fundamentals. And
 // cells 1.1 and 1.8 periods long that restart their wave lose their shape in it: their tones
 // measure within 3 %.
-const Condition kConditions[] = {
+const MeasuredCondition kConditions[] = {
     {"dialog_to_96k", {}, 96000},
     {"dialog_to_8k_sine", With([](SignalOptions& o) { o.waveform = Waveform::Sine; }), 8000},
     {"sine_8k_to_44k", With([](SignalOptions& o) {
@@ -361,12 +361,12 @@ const Condition kConditions[] = {
      0, true, kTiming},
 };
 
-class MeasuredRecordings : public testing::TestWithParam<Condition> {};
+class MeasuredRecordings : public testing::TestWithParam<MeasuredCondition> {};
 
 TEST_P(MeasuredRecordings, StillWithinTwiceTheirAccuracy)
 {
-    const Condition& condition = GetParam();
-    const auto signal = stress::ComposeStressSignal(kNumber, condition.options);
+    const MeasuredCondition& condition = GetParam();
+    const auto signal = stress::ComposeStressSignal(kMeasuredNumber, condition.options);
     ASSERT_TRUE(signal);
     std::vector<float> samples =
         condition.bBandFiltered ? BandFiltered(signal->samples, signal->rate) : Floats(signal->samples);
@@ -394,7 +394,7 @@ TEST_P(MeasuredRecordings, StillWithinTwiceTheirAccuracy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Recordings, MeasuredRecordings, testing::ValuesIn(kConditions),
-                         [](const testing::TestParamInfo<Condition>& param) { return param.param.label; });
+                         [](const testing::TestParamInfo<MeasuredCondition>& param) { return param.param.label; });
 
 }  // namespace
 }  // namespace corvane

@@ -29,7 +29,7 @@ using test::Digits;
 using test::Number;
 using test::Reason;
 
-std::vector<DecodedFrame> Decode(const Recording& recording)
+std::vector<DecodedFrame> FramesIn(const Recording& recording)
 {
     return FindFrames(Demodulate(recording, {}));
 }
@@ -96,7 +96,7 @@ TEST_P(WaveFormats, AreReadAndDecoded)
     ASSERT_TRUE(recording.has_value()) << static_cast<int>(problem);
     EXPECT_EQ(recording->rate, 8000);
     EXPECT_EQ(recording->samples.size(), signal->samples.size());
-    const auto frames = Decode(*recording);
+    const auto frames = FramesIn(*recording);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_TRUE(frames[0].IsValid());
     EXPECT_EQ(frames[0].parameters.at(0).text, "0312345678");
