@@ -138,24 +138,40 @@ bool InputFile::ReadMore(std::vector<char>& bytes, std::size_t nMax)
     return n > 0;
 }
 
+bool InputFile::TakeLine(std::string& line, std::size_t& searched)
+{
+    const auto end = std::find(m_pending.begin() + static_cast<std::ptrdiff_t>(searched), m_pending.end(), '\n');
+    if (end == m_pending.end()) {
+        searched = m_pending.size();
+        return false;
+    }
+    line.assign(m_pending.begin(), end + 1);
+    m_pending.erase(m_pending.begin(), end + 1);
+    return true;
+}
+
 bool InputFile::ReadLine(std::string& line)
 {
+    return ReadLine(line, [] { return false; });
+}
+
+bool InputFile::ReadLine(std::string& line, const std::function<bool()>& stop)
+{
     constexpr std::size_t kReadBytes = 64 * 1024;
-    std::size_t searched = 0;  // of the pending bytes, those that hold no line end
-    for (;;) {
-        const auto end = std::find(m_pending.begin() + static_cast<std::ptrdiff_t>(searched), m_pending.end(), '\n');
-        if (end != m_pending.end()) {
-            line.assign(m_pending.begin(), end + 1);
-            m_pending.erase(m_pending.begin(), end + 1);
-            return true;
+    constexpr int kStopCheckMs = 100;
+    std::size_t searched = 0;  // of the bytes read ahead, those that hold no line end
+    while (!TakeLine(line, searched)) {
+        while (!WaitForInput(m_fd, kStopCheckMs)) {
+            if (stop())
+                return false;
         }
-        searched = m_pending.size();
         if (!ReadMore(m_pending, kReadBytes)) {
             line.assign(m_pending.begin(), m_pending.end());
             m_pending.clear();
             return !line.empty();
         }
     }
+    return true;
 }
 
 }  // namespace corvane::cli

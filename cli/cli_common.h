@@ -8,6 +8,7 @@
 #include "text.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,12 +64,18 @@ public:
     bool Read(std::vector<char>& bytes, std::size_t nMax);
     // The next line with its end, NULs and all; false when the input has ended.
     bool ReadLine(std::string& line);
+    // The same, waiting for the line no longer than until stop() (asked every 100 ms) is true;
+    // then false with nothing read.
+    bool ReadLine(std::string& line, const std::function<bool()>& stop);
     // Why the last read failed, empty if none did.
     const std::string& Error() const { return m_error; }
 
 private:
     // Appends up to nMax bytes read from the file itself to bytes; false at its end or an error.
     bool ReadMore(std::vector<char>& bytes, std::size_t nMax);
+    // The complete line at the start of what was read ahead, moved into line; false when none,
+    // with searched (the bytes known to hold no line end) moved on.
+    bool TakeLine(std::string& line, std::size_t& searched);
 
     int m_fd = -1;
     bool m_bOwned = false;

@@ -2,7 +2,9 @@
 // corvane-cli batch: one request a line, each saved or played.
 #include "commands.h"
 
+#include "batch_results.h"
 #include "named_parameters.h"
+#include "operator_judge.h"
 #include "player.h"
 #include "signal_output.h"
 #include "signal_request.h"
@@ -92,6 +94,22 @@ std::optional<unsigned char> ControlCharacter(const std::string& line)
     return control == line.end() ? std::nullopt : std::optional(static_cast<unsigned char>(*control));
 }
 
+// Writes the operator's answers to the files that the options csv, json and report name.
+std::optional<Failure> WriteAnswers(const ParsedOptions& parsed, const Option& csv, const Option& json,
+                                    const Option& report, const std::vector<LineResult>& judged, const BatchRun& run)
+{
+    const auto write = [&parsed](const Option& option, const std::string& text) -> std::optional<Failure> {
+        if (!parsed.IsSet(option))
+            return std::nullopt;
+        return WriteOutput(parsed.Value(option), {text.begin(), text.end()});
+    };
+    if (auto failure = write(csv, LinesCsv(judged)))
+        return failure;
+    if (auto failure = write(json, LinesJson(judged, run)))
+        return failure;
+    return write(report, ReportHtml(LinesReport(judged, run)));
+}
+
 }  // namespace
 
 int RunBatch(const Arguments& arguments)
@@ -105,9 +123,14 @@ int RunBatch(const Arguments& arguments)
     const Option play{"play", Tr("Play the lines in turn instead of saving them.")};
     const Option gap =
         Option{"gap-ms", Tr("Silence between two plays in ms (default 1000)."), "MS"}.TakesWhole(0, 600000);
+    const Option ask{"ask", Tr("With --play: after each line, ask the operator what the terminal under test showed "
+                               "(answers from standard input: y, n, r to play again, s to skip, q to stop).")};
+    const Option csv{"csv", Tr("With --ask: also write the answers as CSV to this file."), "FILE"};
+    const Option json{"json", Tr("With --ask: also write the answers as JSON to this file."), "FILE"};
+    const Option report{"report", Tr("With --ask: also write a report to hand in, one HTML file."), "FILE"};
     const PlayerOptionSet playerSet;
     const Option quiet{"quiet", Tr("No progress line on the terminal."), "", 'q'};
-    line.Add({dir, play, gap, playerSet.volume, playerSet.device, quiet});
+    line.Add({dir, play, gap, ask, csv, json, report, playerSet.volume, playerSet.device, quiet});
     line.AddArgument("FILE", Tr("One request a line; - for standard input."));
     ParsedOptions parsed;
     if (auto status = ParseOrExit(line, arguments, 1, parsed))
@@ -117,6 +140,18 @@ int RunBatch(const Arguments& arguments)
     const bool bPlay = parsed.IsSet(play);
     if (parsed.IsSet(dir) == bPlay)
         return Finish(Failure{kExitUsage, Tr("Give either --dir DIR or --play.")});
+    const bool bAsk = parsed.IsSet(ask);
+    if (bAsk && !bPlay)
+        return Finish(Failure{kExitUsage, Tr("--ask asks about what is played: give --play too.")});
+    if (!bAsk && (parsed.IsSet(csv) || parsed.IsSet(json) || parsed.IsSet(report)))
+        return Finish(
+            Failure{kExitUsage, Tr("--csv, --json and --report record the operator's answers: give --ask too.")});
+    if (bAsk && parsed.Positional()[0] == "-")
+        return Finish(
+            Failure{kExitUsage, Tr("With --ask the answers come from standard input: give the batch as a file.")});
+    std::optional<double> calDbm;
+    if (auto failure = ReadCalibration(parsed, set.calDbm, calDbm))
+        return Finish(failure);
     SignalOptions defaults;
     if (auto failure = ReadSignalOptions(parsed, set, defaults))
         return Finish(failure);
@@ -140,6 +175,15 @@ int RunBatch(const Arguments& arguments)
             return Finish(failure);
     }
     const auto interrupted = [&player] { return player != nullptr ? player->InterruptSignal() : 0; };
+    InputFile answers;
+    std::unique_ptr<OperatorJudge> person;
+    if (bAsk) {
+        if (auto failure = answers.Open("-"))
+            return Finish(failure);
+        person = std::make_unique<OperatorJudge>(*player, answers);
+    }
+    std::vector<LineResult> judged;
+    bool bStopped = false;
 
     // Where a person watches (standard error a terminal), a line that says how far the batch is.
     const bool bProgress = !parsed.IsSet(quiet) && IsTerminal(stderr);
@@ -148,7 +192,7 @@ int RunBatch(const Arguments& arguments)
     long long lineNumber = 0;
     std::set<std::filesystem::path> written;  // the files of earlier lines, none of which a later line may replace
     // Standard input is a pipe as often as a file: a line is read when it comes.
-    for (std::string text; interrupted() == 0 && input.ReadLine(text);) {
+    for (std::string text; !bStopped && interrupted() == 0 && input.ReadLine(text);) {
         ++lineNumber;
         const std::string number = Number(lineNumber);
         if (const std::optional<unsigned char> control = ControlCharacter(text)) {
@@ -168,7 +212,16 @@ int RunBatch(const Arguments& arguments)
         if (!failure && bPlay) {
             if (nDone + nFailed > 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));
-            failure = player->Play(signal);
+            if (person) {
+                Judgement judgement;
+                failure = person->Judge(signal, ExpectedOnTerminal(request.request), content, judgement);
+                bStopped = !failure && judgement.verdict == Verdict::kStop;
+                if (!failure && !bStopped)
+                    judged.push_back({lineNumber, request.request, content, ExpectedOnTerminal(request.request),
+                                      VerdictName(judgement.verdict), IsoTime(judgement.time)});
+            } else {
+                failure = player->Play(signal);
+            }
         } else if (!failure) {
             const std::filesystem::path path =
                 std::filesystem::absolute(PathFromUtf8(parsed.Value(dir)), error) / PathFromUtf8(request.name);
@@ -179,7 +232,9 @@ int RunBatch(const Arguments& arguments)
                 written.insert(path);
         }
         if (failure && interrupted() != 0)
-            return Finish(failure);
+            break;
+        if (bStopped)
+            break;
         if (bProgress)
             WriteText(stderr, "\r\x1b[K");  // the progress line gives way to what follows
         if (failure) {
@@ -198,8 +253,17 @@ int RunBatch(const Arguments& arguments)
     }
     if (bProgress)
         WriteText(stderr, "\r\x1b[K");
+    // The answers given before an interruption are written all the same.
+    if (bAsk) {
+        const BatchRun run{parsed.Positional()[0], settings.device, settings.nVolume, calDbm,
+                           !bStopped && interrupted() == 0};
+        if (auto failure = WriteAnswers(parsed, csv, json, report, judged, run))
+            return Finish(failure);
+    }
     if (interrupted() != 0)
         return Finish(Failure{InterruptedStatus(interrupted()), Tr("Interrupted.")});
+    if (bStopped)
+        PrintError(Tr("Stopped."));
     if (!input.Error().empty())
         return Finish(Failure{kExitFailed, Format(Tr("Cannot read %1: %2"), {parsed.Positional()[0], input.Error()})});
     PrintOut(Format(bPlay ? Tr("batch: %1 played, %2 failed") : Tr("batch: %1 written, %2 failed"),

@@ -9,15 +9,106 @@
 #include "signal_request.h"
 #include "sweep_axes.h"
 #include "sweep_receivers.h"
+#include "sweep_report.h"
 #include "sweep_results.h"
 
 #include "request/code_page_932.h"
 
+#include <cmath>
 #include <filesystem>
 
 namespace corvane::cli {
 
 namespace {
+
+// The earlier result of the signal at first, second and seed, or nullptr.
+const SignalResult* Earlier(const std::vector<SignalResult>& earlier, double first, double second, long long seed)
+{
+    constexpr double kSame = 1e-9;  // values read back from JSON, written there exactly
+    for (const SignalResult& signal : earlier) {
+        if (signal.seed == seed && std::abs(signal.first - first) < kSame && std::abs(signal.second - second) < kSame)
+            return &signal;
+    }
+    return nullptr;
+}
+
+// Reads the results of an earlier run of the same sweep from path, or says why they cannot be
+// carried on: another request, other parameters or another number of seeds.
+std::optional<Failure> ReadEarlierResults(const std::string& path, const nlohmann::json& request,
+                                          const std::string& receiver, const std::vector<std::string>& varied,
+                                          long long nSeeds, const std::vector<Axis>& axes,
+                                          std::vector<SignalResult>& earlier)
+{
+    InputFile input;
+    if (auto failure = input.Open(path))
+        return failure;
+    std::vector<char> bytes;
+    constexpr std::size_t kMaxBytes = 64 * 1024 * 1024;  // far more than kMaxTrials signals take
+    while (bytes.size() <= kMaxBytes && input.Read(bytes, 64 * 1024)) {
+    }
+    if (!input.Error().empty())
+        return Failure{kExitUsage, Format(Tr("Cannot read %1: %2"), {path, input.Error()})};
+    const std::string text(bytes.begin(), bytes.end());
+    const nlohmann::json json = nlohmann::json::parse(text, nullptr, false);
+    if (bytes.size() > kMaxBytes || !json.is_object() || json.value("request", nlohmann::json()) != request ||
+        json.value("receiver", nlohmann::json()) != nlohmann::json(receiver) ||
+        json.value("vary", nlohmann::json()) != nlohmann::json(varied) ||
+        json.value("seeds", nlohmann::json()) != nlohmann::json(nSeeds))
+        return Failure{
+            kExitUsage,
+            Format(Tr("%1 holds the results of another sweep: give the same request, receiver, --vary and --seeds."),
+                   {path})};
+    if (auto failure = ReadSignalResults(text, axes, earlier))
+        return Failure{kExitUsage, path + ": " + failure->message};
+    return std::nullopt;
+}
+
+// Tries every signal of the sweep over axes (the second's values second) with nSeeds seeds each
+// on judge, those in earlier taken from there, into results; bStopped when the operator stopped.
+std::optional<Failure> Run(const std::vector<Axis>& axes, const std::vector<double>& second, long long nSeeds,
+                           const RequestedSignal& base, SweepReceiver& judge, const std::vector<SignalResult>& earlier,
+                           SweepResults& results, bool& bStopped)
+{
+    for (const double secondValue : second) {
+        results.BeginCurve(secondValue);
+        for (const double firstValue : axes[0].values) {
+            SignalOptions options = base.options;
+            std::optional<Failure> failure = Apply(axes[0].name, firstValue, options);
+            if (!failure && axes.size() == 2)
+                failure = Apply(axes[1].name, secondValue, options);
+            if (failure)
+                return failure;
+            std::string point = axes[0].name + "=" + Fixed(firstValue, 2);
+            if (axes.size() == 2)
+                point += " " + axes[1].name + "=" + Fixed(secondValue, 2);
+            int nTried = 0;
+            for (long long seed = 1; seed <= nSeeds && !bStopped && !failure; ++seed) {
+                if (const SignalResult* pEarlier = Earlier(earlier, firstValue, secondValue, seed)) {
+                    results.Add(*pEarlier);
+                    ++nTried;
+                    continue;
+                }
+                options.seed = static_cast<std::uint32_t>(seed);
+                StressSignal signal;
+                Judgement judgement;
+                if ((failure = Compose(base.request, options, signal)) ||
+                    (failure = judge.Receive(signal, Format(Tr("%1, seed %2"), {point, Number(seed)}), judgement)))
+                    break;
+                bStopped = judgement.verdict == Verdict::kStop;
+                if (!bStopped) {
+                    results.Add({firstValue, secondValue, seed, VerdictName(judgement.verdict), judge.Judge(),
+                                 IsoTime(judgement.time)});
+                    ++nTried;
+                }
+            }
+            if (nTried > 0)
+                results.EndPoint(firstValue, secondValue, nSeeds);
+            if (failure || bStopped)
+                return failure;
+        }
+    }
+    return std::nullopt;
+}
 
 int Sweep(const Arguments& arguments)
 {
@@ -44,8 +135,19 @@ int Sweep(const Arguments& arguments)
                       "FILE"};
     const Option loopback{"loopback", Tr("Play each signal and record it back through a cable from the output to the "
                                          "input, and decode what comes back.")};
+    const Option ask{"ask", Tr("Play each signal and ask the operator what the terminal under test showed (answers "
+                               "from standard input: y, n, r to play again, s to skip, q to stop).")};
+    const Option resume{"resume",
+                        Tr("Go on with a stopped sweep: the signals that its JSON results (this file) judged are "
+                           "taken from it, not tried again."),
+                        "FILE"};
+    const Option report{"report",
+                        Tr("Also write a report to hand in: one HTML file with the settings, the points, "
+                           "the plot and a summary."),
+                        "FILE"};
     const PlayerOptionSet playerSet;
-    line.Add({vary, seeds, csv, json, plot, receiver, loopback, playerSet.volume, playerSet.device});
+    line.Add(
+        {vary, seeds, csv, json, plot, report, receiver, loopback, ask, resume, playerSet.volume, playerSet.device});
     ParsedOptions parsed;
     RequestedSignal base;
     if (auto status = ParseSignalCommand(line, arguments, set, parsed, base))
@@ -70,16 +172,40 @@ int Sweep(const Arguments& arguments)
 
     const bool bExternal = parsed.IsSet(receiver);
     const bool bLoopback = parsed.IsSet(loopback);
-    if (bExternal && bLoopback)
-        return Finish(Failure{kExitUsage, Tr("Give --receiver or --loopback, not both.")});
+    const bool bAsk = parsed.IsSet(ask);
+    if (int(bExternal) + int(bLoopback) + int(bAsk) > 1)
+        return Finish(Failure{kExitUsage, Tr("Give one of --receiver, --loopback and --ask.")});
+    std::optional<double> calDbm;
+    if (auto failure = ReadCalibration(parsed, set.calDbm, calDbm))
+        return Finish(failure);
+    const std::string receiverName = bExternal   ? parsed.Value(receiver)
+                                     : bLoopback ? std::string("corvane-cli decode, through the loopback")
+                                     : bAsk      ? std::string("the operator")
+                                                 : std::string("corvane-cli decode");
+    const nlohmann::json request = RequestJson(base.request);
+    std::vector<SignalResult> earlier;
+    if (parsed.IsSet(resume)) {
+        if (auto failure =
+                ReadEarlierResults(parsed.Value(resume), request, receiverName, varied, nSeeds, axes, earlier))
+            return Finish(failure);
+    }
+    PlayerSettings settings;
     std::unique_ptr<SignalPlayer> player;
     std::unique_ptr<SweepReceiver> judge;
+    InputFile answers;
+    std::unique_ptr<OperatorJudge> person;
     std::optional<Failure> failure;
-    if (bLoopback) {
-        PlayerSettings settings;
+    if (bLoopback || bAsk) {
         if (auto unopened = OpenPlayer(parsed, playerSet, settings, player))
             return Finish(unopened);
-        judge = CableReceiver(*player, settings.device);
+        if (bLoopback) {
+            judge = CableReceiver(*player, settings.device);
+        } else {
+            if (auto unread = answers.Open("-"))
+                return Finish(unread);
+            person = std::make_unique<OperatorJudge>(*player, answers);
+            judge = OperatorReceiver(*person, ExpectedOnTerminal(base.request));
+        }
     } else if (bExternal) {
         judge = CommandReceiver(parsed.Value(receiver), FromCodePage932(base.request.text), failure);
         if (!judge)
@@ -90,37 +216,18 @@ int Sweep(const Arguments& arguments)
 
     // The receiver by its program's name: the rest of its command line says little on a picture.
     const std::string program = parsed.Value(receiver).substr(0, parsed.Value(receiver).find(' '));
-    SweepResults results(
-        axes, Format(Tr("Frames decoded exactly by %1"), {bExternal ? std::filesystem::path(program).filename().string()
-                                                                    : std::string("corvane-cli decode")}));
-    for (const double secondValue : second) {
-        results.BeginCurve(secondValue);
-        for (const double firstValue : axes[0].values) {
-            SignalOptions options = base.options;
-            failure = Apply(axes[0].name, firstValue, options);
-            if (!failure && axes.size() == 2)
-                failure = Apply(axes[1].name, secondValue, options);
-            if (failure)
-                break;
-            int nPassed = 0;
-            for (long long seed = 1; seed <= nSeeds; ++seed) {
-                options.seed = static_cast<std::uint32_t>(seed);
-                StressSignal signal;
-                bool bPassed = false;
-                if ((failure = Compose(base.request, options, signal)) || (failure = judge->Receive(signal, bPassed)))
-                    break;
-                nPassed += bPassed ? 1 : 0;
-            }
-            if (failure)
-                break;
-            results.Add(firstValue, secondValue, nPassed, nSeeds);
-        }
-        if (failure)
-            break;
-    }
+    SweepResults results(axes, bAsk ? Tr("Numbers shown by the terminal under test")
+                                    : Format(Tr("Frames decoded exactly by %1"),
+                                             {bExternal ? std::filesystem::path(program).filename().string()
+                                                        : std::string("corvane-cli decode")}));
+    bool bStopped = false;
+    failure = Run(axes, second, nSeeds, base, *judge, earlier, results, bStopped);
     // The command's signals go with their folder before anything is written.
+    const std::string judgeName = judge->Judge();
     judge.reset();
-    if (failure)
+    // What was judged before an interruption is written all the same: an operator's answers are
+    // not to be asked for twice.
+    if (failure && failure->status <= 128)
         return Finish(failure);
     if (parsed.IsSet(plot)) {
         if (auto drawn = DrawPlot(results.Picture(), parsed.Value(plot)))
@@ -134,17 +241,35 @@ int Sweep(const Arguments& arguments)
     if (parsed.IsSet(json)) {
         const nlohmann::json summary{{"version", Version()},
                                      {"request", RequestJson(base.request)},
-                                     {"receiver", bExternal   ? parsed.Value(receiver)
-                                                  : bLoopback ? std::string("corvane-cli decode, through the loopback")
-                                                              : std::string("corvane-cli decode")},
+                                     {"receiver", receiverName},
                                      {"seeds", nSeeds},
                                      {"vary", varied},
-                                     {"points", results.Points()}};
+                                     {"complete", !bStopped && !failure},
+                                     {"points", results.Points()},
+                                     {"signals", results.Signals()}};
         const std::string text = summary.dump() + "\n";
         if (auto written = WriteOutput(parsed.Value(json), {text.begin(), text.end()}))
             return Finish(written);
     }
-    return Finish(std::nullopt);
+    if (parsed.IsSet(report)) {
+        const SweepRun run{judgeName,
+                           receiverName,
+                           player ? settings.device : std::string(),
+                           player ? settings.nVolume : 0,
+                           calDbm,
+                           varied,
+                           nSeeds,
+                           !bStopped && !failure};
+        Report page = SweepReport(results, base.request, base.options, run);
+        page.svg = PlotSvg(results.Picture());
+        const std::string text = ReportHtml(page);
+        if (auto written = WriteOutput(parsed.Value(report), {text.begin(), text.end()}))
+            return Finish(written);
+    }
+    if (bStopped)
+        PrintError(parsed.IsSet(json) ? Format(Tr("Stopped; --resume %1 goes on from here."), {parsed.Value(json)})
+                                      : Tr("Stopped."));
+    return Finish(failure);
 }
 
 }  // namespace

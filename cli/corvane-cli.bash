@@ -68,13 +68,17 @@ _corvane_cli()
             _filedir '@(png|svg)'
             return
             ;;
-        --limits)
+        --limits | --resume)
             _filedir json
             return
             ;;
+        --report)
+            _filedir html
+            return
+            ;;
         --json)
-            # A file for sweep; elsewhere a switch, after which anything may come.
-            if [[ $command == sweep ]]; then
+            # A file for sweep and batch; elsewhere a switch, after which anything may come.
+            if [[ $command == sweep || $command == batch ]]; then
                 _filedir json
                 return
             fi
@@ -106,8 +110,8 @@ _corvane_cli()
         play) options="$request $signal --volume --device" ;;
         tone) options="--hz --seconds --level-dbfs --level-dbm --cal-dbm --rate -o --output --raw --volume --device" ;;
         devices) options="" ;;
-        sweep) options="$request $signal --vary --seeds --csv --json --plot --receiver --loopback --volume --device" ;;
-        batch) options="--amplitude $signal --dir --play --gap-ms --volume --device -q --quiet" ;;
+        sweep) options="$request $signal --vary --seeds --csv --json --plot --report --receiver --loopback --ask --resume --volume --device" ;;
+        batch) options="--amplitude $signal --dir --play --gap-ms --ask --csv --json --report --volume --device -q --quiet" ;;
         decode) options="--mark-hz --space-hz --baud --channel --json --capture --device --raw-format --plot --csv --limits --cal-dbm" ;;
         loopback) options="$request $signal --volume --extra-seconds --device" ;;
     esac

@@ -82,17 +82,6 @@ nlohmann::json FrameJson(int index, const DecodedFrame& frame)
     return json;
 }
 
-// A CSV field, quoted where it holds a comma, a quote or a line end.
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (const char ch : text)
-        quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-    return quoted + "\"";
-}
-
 std::string Joined(const std::vector<std::string>& texts)
 {
     std::string joined;

@@ -25,30 +25,6 @@ constexpr Colour kColours[] = {{0.12, 0.47, 0.71}, {1.0, 0.5, 0.05},   {0.17, 0.
 constexpr Colour kGrey{0.2, 0.2, 0.2};
 constexpr Colour kGrid{0.85, 0.85, 0.85};
 
-std::string Escaped(const std::string& text)
-{
-    std::string escaped;
-    for (const char ch : text) {
-        switch (ch) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped += ch;
-        }
-    }
-    return escaped;
-}
-
 std::string Rgb(Colour colour)
 {
     return "rgb(" + std::to_string(std::lround(255 * colour.red)) + "," +
@@ -62,7 +38,7 @@ public:
         m_text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
                  Fixed(width, 0) + "\" height=\"" + Fixed(height, 0) + "\" viewBox=\"0 0 " + Fixed(width, 0) + " " +
                  Fixed(height, 0) +
-                 "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+                 "\" style=\"font-family: sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     }
     void Line(double x1, double y1, double x2, double y2, Colour colour, double width) override
     {
@@ -81,7 +57,7 @@ public:
         m_text += "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" font-size=\"" + Fixed(size, 0) +
                   "\" fill=\"" + Rgb(colour) + "\" text-anchor=\"" + pAnchor + "\"" +
                   (bUpright ? " transform=\"rotate(-90 " + Fixed(x, 1) + " " + Fixed(y, 1) + ")\"" : std::string()) +
-                  ">" + Escaped(text) + "</text>\n";
+                  ">" + MarkupEscaped(text) + "</text>\n";
     }
     std::vector<std::uint8_t> Bytes() override
     {
@@ -184,6 +160,14 @@ std::optional<Failure> WriteCanvas(Canvas& canvas, const std::string& path)
     if (bytes.empty())
         return Failure{kExitFailed, Format(Tr("Cannot draw %1."), {path})};
     return WriteOutput(path, bytes);
+}
+
+std::string PlotSvg(const Plot& plot)
+{
+    SvgCanvas canvas(kWidth, kHeight);
+    Draw(canvas, plot);
+    const std::vector<std::uint8_t> bytes = canvas.Bytes();
+    return {bytes.begin(), bytes.end()};
 }
 
 std::optional<Failure> DrawPlot(const Plot& plot, const std::string& path)

@@ -33,6 +33,9 @@ struct Plot {
 // save; a failure for any other name or when the file cannot be written.
 std::optional<Failure> DrawPlot(const Plot& plot, const std::string& path);
 
+// plot as an SVG document, for a page that shows it inline.
+std::string PlotSvg(const Plot& plot);
+
 struct Colour {
     double red, green, blue;
 };

@@ -8,6 +8,7 @@
 
 #include "receive/frame_reader.h"
 
+#include <ctime>
 #include <filesystem>
 
 #include <unistd.h>
@@ -22,13 +23,22 @@ bool DecodesExactly(const stress::StressSignal& signal)
     return CarriesFrame(FindFrames(Demodulate(FromSamples(signal.samples, signal.rate), {})), signal.frame);
 }
 
+// A judgement of pass or fail, given now.
+Judgement Judged(bool bPassed)
+{
+    return {bPassed ? Verdict::kPass : Verdict::kFail, std::time(nullptr)};
+}
+
 class OurDecoder : public SweepReceiver {
 public:
-    std::optional<Failure> Receive(const stress::StressSignal& signal, bool& bPassed) override
+    std::optional<Failure> Receive(const stress::StressSignal& signal, const std::string&,
+                                   Judgement& judgement) override
     {
-        bPassed = DecodesExactly(signal);
+        judgement = Judged(DecodesExactly(signal));
         return std::nullopt;
     }
+
+    const char* Judge() const override { return "decoder"; }
 };
 
 // Whether command line exits with status 0 and prints expected.
@@ -52,7 +62,8 @@ public:
         std::filesystem::remove_all(m_folder, error);
     }
 
-    std::optional<Failure> Receive(const stress::StressSignal& signal, bool& bPassed) override
+    std::optional<Failure> Receive(const stress::StressSignal& signal, const std::string&,
+                                   Judgement& judgement) override
     {
         if (auto failure = WriteOutput(m_wave, OutputBytes(signal, false)))
             return failure;
@@ -65,9 +76,11 @@ public:
                 line += m_command[at];
             }
         }
-        bPassed = CommandPrints(line, m_expected);
+        judgement = Judged(CommandPrints(line, m_expected));
         return std::nullopt;
     }
+
+    const char* Judge() const override { return "command"; }
 
 private:
     std::string m_command;
@@ -80,7 +93,8 @@ class ThroughCable : public SweepReceiver {
 public:
     ThroughCable(SignalPlayer& player, std::string device) : m_player(player), m_device(std::move(device)) {}
 
-    std::optional<Failure> Receive(const stress::StressSignal& signal, bool& bPassed) override
+    std::optional<Failure> Receive(const stress::StressSignal& signal, const std::string&,
+                                   Judgement& judgement) override
     {
         std::vector<std::int16_t> samples;
         const double seconds = static_cast<double>(signal.samples.size()) / signal.rate;
@@ -88,13 +102,32 @@ public:
             return failure;
         stress::StressSignal received = signal;
         received.samples = std::move(samples);
-        bPassed = DecodesExactly(received);
+        judgement = Judged(DecodesExactly(received));
         return std::nullopt;
     }
+
+    const char* Judge() const override { return "cable"; }
 
 private:
     SignalPlayer& m_player;
     std::string m_device;
+};
+
+class Operator : public SweepReceiver {
+public:
+    Operator(OperatorJudge& judge, std::string expected) : m_judge(judge), m_expected(std::move(expected)) {}
+
+    std::optional<Failure> Receive(const stress::StressSignal& signal, const std::string& about,
+                                   Judgement& judgement) override
+    {
+        return m_judge.Judge(signal, m_expected, about, judgement);
+    }
+
+    const char* Judge() const override { return "operator"; }
+
+private:
+    OperatorJudge& m_judge;
+    std::string m_expected;
 };
 
 }  // namespace
@@ -120,6 +153,11 @@ std::unique_ptr<SweepReceiver> CommandReceiver(const std::string& command, const
 std::unique_ptr<SweepReceiver> CableReceiver(SignalPlayer& player, const std::string& device)
 {
     return std::make_unique<ThroughCable>(player, device);
+}
+
+std::unique_ptr<SweepReceiver> OperatorReceiver(OperatorJudge& judge, const std::string& expected)
+{
+    return std::make_unique<Operator>(judge, expected);
 }
 
 }  // namespace corvane::cli

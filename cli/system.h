@@ -37,6 +37,10 @@ int OpenForReading(const std::string& name);
 std::tm LocalTime(std::time_t time);
 std::tm UtcTime(std::time_t time);
 
+// Whether the file descriptor fd has something to read (or has ended) within timeoutMs; on Windows
+// always true, a read there waiting as long as it must.
+bool WaitForInput(int fd, int timeoutMs);
+
 // Whether the stream (stdout or stderr) is a terminal or a console window, where a person reads.
 bool IsTerminal(std::FILE* stream);
 

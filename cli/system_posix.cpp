@@ -2,10 +2,12 @@
 #include "system.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +56,14 @@ std::tm UtcTime(std::time_t time)
     std::tm parts{};
     gmtime_r(&time, &parts);
     return parts;
+}
+
+bool WaitForInput(int fd, int timeoutMs)
+{
+    pollfd input{fd, POLLIN, 0};
+    const int nReady = poll(&input, 1, timeoutMs);
+    // Another error than an interruption is the read's to say.
+    return nReady > 0 || (nReady < 0 && errno != EINTR);
 }
 
 bool IsTerminal(std::FILE* stream)

@@ -94,6 +94,11 @@ std::tm UtcTime(std::time_t time)
     return parts;
 }
 
+bool WaitForInput(int, int)
+{
+    return true;
+}
+
 bool IsTerminal(std::FILE* stream)
 {
     return IsConsole(StreamHandle(stream));

@@ -114,4 +114,38 @@ std::string Hex(int value, int digits)
     return buffer.data();
 }
 
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char ch : text)
+        quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+    return quoted + "\"";
+}
+
+std::string MarkupEscaped(const std::string& text)
+{
+    std::string escaped;
+    for (const char ch : text) {
+        switch (ch) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += ch;
+        }
+    }
+    return escaped;
+}
+
 }  // namespace corvane::cli

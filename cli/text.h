@@ -54,4 +54,10 @@ std::string Trimmed(std::string_view text);
 // value as "0x" and digits upper-case hexadecimal digits.
 std::string Hex(int value, int digits);
 
+// text as one CSV field: quoted when it holds a comma, a quotation mark or a line end.
+std::string CsvField(const std::string& text);
+
+// text for HTML or XML, its &, <, > and " written as entities.
+std::string MarkupEscaped(const std::string& text);
+
 }  // namespace corvane::cli

@@ -19,6 +19,8 @@ packages=(
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev libx11-dev
     libspandsp-dev libtiff-dev minimodem sox time python3-numpy python3-matplotlib libxml2-utils
+    # the HTML report's checks: a validator, a browser that prints it, the printed PDF read back
+    tidy chromium poppler-utils
     # the Debian package and its checks
     debhelper dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
     # screenshots of the dialog

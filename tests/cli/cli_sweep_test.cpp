@@ -28,7 +28,7 @@ TEST(Sweep, GivesTheSameTableForTheSameSeeds)
 }
 
 // The decoder hears tones down to about -75 dBFS: below, no frame can pass, and above, more than
-// below. Written as CSV: the parameter, passed, seeds and share.
+// below. Written as CSV, a row a signal: the parameter, the seed, the result and who judged it.
 TEST(Sweep, PassesFallAsTheLevelFallsBelowTheFloor)
 {
     test::TempDir dir;
@@ -39,20 +39,27 @@ TEST(Sweep, PassesFallAsTheLevelFallsBelowTheFloor)
     std::istringstream csv(std::string(bytes.begin(), bytes.end()));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line, "level-dbfs,passed,seeds,share");
-    int last = 2;
+    EXPECT_EQ(line, "level-dbfs,seed,result,judge,time");
+    std::vector<std::string> levels;
     std::vector<int> passed;
     while (std::getline(csv, line)) {
-        const int now = std::stoi(line.substr(line.find(',') + 1));
-        EXPECT_LE(now, last) << line;
-        last = now;
-        passed.push_back(now);
+        const std::string level = line.substr(0, line.find(','));
+        if (levels.empty() || levels.back() != level) {
+            levels.push_back(level);
+            passed.push_back(0);
+        }
+        passed.back() += line.find(",pass,decoder,") != std::string::npos ? 1 : 0;
+        EXPECT_TRUE(line.find(",pass,decoder,") != std::string::npos ||
+                    line.find(",fail,decoder,") != std::string::npos)
+            << line;
     }
     ASSERT_EQ(passed.size(), 7U);
+    EXPECT_TRUE(std::is_sorted(passed.rbegin(), passed.rend())) << testing::PrintToString(passed);
     EXPECT_EQ(passed.front(), 2);
     EXPECT_EQ(passed.back(), 0);
     const auto json = test::ReadFile(dir.File("level.json"));
-    EXPECT_NE(std::string(json.begin(), json.end()).find("\"level-dbfs\":-90.0"), std::string::npos);
+    EXPECT_NE(std::string(json.begin(), json.end()).find("\"judged\":2,\"level-dbfs\":-90.0,\"passed\":0"),
+              std::string::npos);
 }
 
 TEST(Sweep, AsksAReceiverOfTheUsersOwn)
