@@ -103,7 +103,10 @@ string(APPEND windows_cli_tables ":Table/NamedParameters.AreAcceptedBySpandspsRe
 # Decoding in a second run beside the first, in a prefix of its own.
 set(windows_cli_decode_tables "Decode.*:DecodeText.*:RawInput.*:NotARecording.*:Formats/*:Inputs/*:Decode/Limits.*")
 string(APPEND windows_cli_decode_tables ":Limits.*:Measures.*:DecodePlot.*:Sweep.*:Table/SweepRefuses.*:Rates/*")
+# The operator's answers too; but not the cases that compare the plays' bytes exactly (below).
+string(APPEND windows_cli_decode_tables ":Ask.*:Table/AskRefuses.*")
 string(APPEND windows_cli_decode_tables "-Formats/SoundFiles.AreDecoded/flac")
+string(APPEND windows_cli_decode_tables ":Ask.RecordsTheAnswersAndPlaysAgainOnR:Ask.ABatchIsJudgedLineByLine")
 # Not the plays into the test's ALSA device: they compare the device's bytes exactly, and wine's
 # sound driver may add a period of silence after a play. The playback tests above compare what
 # wine plays, silence aside.
