@@ -14,30 +14,23 @@
 
 #include "request/code_page_932.h"
 
-#include <cmath>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 namespace corvane::cli {
 
 namespace {
 
-// The earlier result of the signal at first, second and seed, or nullptr.
-const SignalResult* Earlier(const std::vector<SignalResult>& earlier, double first, double second, long long seed)
-{
-    constexpr double kSame = 1e-9;  // values read back from JSON, written there exactly
-    for (const SignalResult& signal : earlier) {
-        if (signal.seed == seed && std::abs(signal.first - first) < kSame && std::abs(signal.second - second) < kSame)
-            return &signal;
-    }
-    return nullptr;
-}
+// An earlier run's results by point and seed. The values are those this run computes from the
+// same --vary, read back from JSON that wrote them exactly, so they are equal, not merely close.
+using EarlierResults = std::map<std::tuple<double, double, long long>, SignalResult>;
 
 // Reads the results of an earlier run of the same sweep from path, or says why they cannot be
 // carried on: another request, other parameters or another number of seeds.
 std::optional<Failure> ReadEarlierResults(const std::string& path, const nlohmann::json& request,
                                           const std::string& receiver, const std::vector<std::string>& varied,
-                                          long long nSeeds, const std::vector<Axis>& axes,
-                                          std::vector<SignalResult>& earlier)
+                                          long long nSeeds, const std::vector<Axis>& axes, EarlierResults& earlier)
 {
     InputFile input;
     if (auto failure = input.Open(path))
@@ -58,15 +51,18 @@ std::optional<Failure> ReadEarlierResults(const std::string& path, const nlohman
             kExitUsage,
             Format(Tr("%1 holds the results of another sweep: give the same request, receiver, --vary and --seeds."),
                    {path})};
-    if (auto failure = ReadSignalResults(text, axes, earlier))
+    std::vector<SignalResult> signals;
+    if (auto failure = ReadSignalResults(text, axes, signals))
         return Failure{kExitUsage, path + ": " + failure->message};
+    for (const SignalResult& signal : signals)
+        earlier[{signal.first, signal.second, signal.seed}] = signal;
     return std::nullopt;
 }
 
 // Tries every signal of the sweep over axes (the second's values second) with nSeeds seeds each
 // on judge, those in earlier taken from there, into results; bStopped when the operator stopped.
 std::optional<Failure> Run(const std::vector<Axis>& axes, const std::vector<double>& second, long long nSeeds,
-                           const RequestedSignal& base, SweepReceiver& judge, const std::vector<SignalResult>& earlier,
+                           const RequestedSignal& base, SweepReceiver& judge, const EarlierResults& earlier,
                            SweepResults& results, bool& bStopped)
 {
     for (const double secondValue : second) {
@@ -83,8 +79,8 @@ std::optional<Failure> Run(const std::vector<Axis>& axes, const std::vector<doub
                 point += " " + axes[1].name + "=" + Fixed(secondValue, 2);
             int nTried = 0;
             for (long long seed = 1; seed <= nSeeds && !bStopped && !failure; ++seed) {
-                if (const SignalResult* pEarlier = Earlier(earlier, firstValue, secondValue, seed)) {
-                    results.Add(*pEarlier);
+                if (const auto found = earlier.find({firstValue, secondValue, seed}); found != earlier.end()) {
+                    results.Add(found->second);
                     ++nTried;
                     continue;
                 }
@@ -183,7 +179,7 @@ int Sweep(const Arguments& arguments)
                                      : bAsk      ? std::string("the operator")
                                                  : std::string("corvane-cli decode");
     const nlohmann::json request = RequestJson(base.request);
-    std::vector<SignalResult> earlier;
+    EarlierResults earlier;
     if (parsed.IsSet(resume)) {
         if (auto failure =
                 ReadEarlierResults(parsed.Value(resume), request, receiverName, varied, nSeeds, axes, earlier))
