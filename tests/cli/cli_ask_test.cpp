@@ -172,6 +172,23 @@ TEST_F(Ask, TheReportStandsAlone)
         EXPECT_EQ(html.find(pReference), std::string::npos) << pReference;
 }
 
+// Each signal's time is the local time with the zone's offset, half hours and west of UTC too.
+TEST(JudgementTimes, AreLocalWithTheZonesOffset)
+{
+    TempDir dir;
+    for (const auto& [zone, offset] :
+         {std::pair{"Asia/Tokyo", "+09:00"}, std::pair{"America/St_Johns", "-03:30"}, std::pair{"UTC", "+00:00"}}) {
+        const CliRun run =
+            RunCli({"sweep", "--reason", "P", "--vary", "stop-bits=1:1:1", "--seeds", "1", "--csv", dir.File("t.csv")},
+                   {"LANG=C", std::string("TZ=") + zone});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string csv = Text(test::ReadFile(dir.File("t.csv")));
+        const std::string time = csv.substr(csv.rfind(',') + 1);
+        EXPECT_EQ(time.size(), 26U) << time;  // 2026-12-10T18:34:02+09:00 and its line end
+        EXPECT_EQ(time.substr(19, 6), offset) << zone << ": " << time;
+    }
+}
+
 class AskRefuses : public testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(AskRefuses, WithStatusTwoBeforePlaying)
