@@ -47,19 +47,21 @@ export DISPLAY=:$(cat "$work/display")
 
 run "$setup" /S || fail "the installer ended with status $?"
 wineserver -w
-run cmd /c corvane-cli --version 2>/dev/null | grep -q "^corvane-cli $version" ||
+# No grep -q after a pipe: it stops at the match, and the writer's broken pipe then fails the
+# whole pipeline under pipefail, now and then, as the writes happen to fall.
+run cmd /c corvane-cli --version 2>/dev/null | grep "^corvane-cli $version" >/dev/null ||
     fail "corvane-cli is not found on the PATH of a new console"
 echo "installer: corvane-cli on the user's PATH"
-programs=$(find "$work/prefix/drive_c/users" -maxdepth 4 -path '*AppData/Local/Programs' -type d | head -1)
+programs=$(find "$work/prefix/drive_c/users" -maxdepth 4 -path '*AppData/Local/Programs' -type d -print -quit)
 [ -n "$programs" ] || fail "no AppData\\Local\\Programs folder in the prefix"
 for file in corvane.exe corvane-cli.exe corvane-cli-play.dll corvane-cli-decode.dll libintl-8.dll libsndfile.dll uninstall.exe README.ja.txt README.en.txt \
         LICENSE.txt locale/ja/LC_MESSAGES/corvane-cli.mo; do
     [ -e "$programs/Corvane/$file" ] || fail "the installer did not install $file"
 done
-link=$(find "$work/prefix/drive_c" -name 'Corvane.lnk' | head -1)
+link=$(find "$work/prefix/drive_c" -name 'Corvane.lnk' -print -quit)
 [ -n "$link" ] || fail "no Start-menu entry"
 run reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane' /v DisplayName 2>/dev/null |
-    grep -q Corvane || fail "the uninstaller is not listed under Apps"
+    grep Corvane >/dev/null || fail "the uninstaller is not listed under Apps"
 echo "installer: installed silently, with a Start-menu entry and an entry under Apps"
 
 # The installed program starts and shows its dialog.
@@ -102,8 +104,9 @@ run reg query 'HKCU\Environment' /v Path >"$work/before" || fail "wine's reg que
 grep -q -F "REG_EXPAND_SZ    $long" "$work/before" || fail "the test could not set its long PATH"
 run "$setup" /S || fail "the installer ended with status $? over the long PATH"
 wineserver -w
-run reg query 'HKCU\Environment' /v Path 2>/dev/null | tr -d '\r' | grep -q -F "REG_EXPAND_SZ    $long;C:\\" ||
-    fail "the installer did not add its folder after the long PATH"
+run reg query 'HKCU\Environment' /v Path >"$work/extended" 2>/dev/null || fail "wine's reg query cannot read the extended PATH"
+tr -d '\r' <"$work/extended" | grep -F "REG_EXPAND_SZ    $long;C:\\" >/dev/null ||
+    fail "the installer did not add its folder after the long PATH: ...$(tr -d '\r' <"$work/extended" | tail -c 200)"
 run "$programs/Corvane/uninstall.exe" /S || fail "the uninstaller ended with status $? over the long PATH"
 wineserver -w
 for _ in $(seq 100); do [ -e "$programs/Corvane" ] || break; sleep 0.1; done

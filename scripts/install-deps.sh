@@ -33,12 +33,12 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep 'install ok installed' >/dev/null; then
         missing+=("$p")
     fi
 done
 # The Japanese locale, under which the command line's messages are Japanese (and tested so).
-has_japanese_locale() { locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; }
+has_japanese_locale() { locale -a 2>/dev/null | grep -ix 'ja_JP.utf8' >/dev/null; }
 [ ${#missing[@]} -eq 0 ] && has_japanese_locale && exit 0
 
 sudo=()

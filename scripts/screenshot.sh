@@ -20,7 +20,7 @@ Xvfb "$DISPLAY" -screen 0 480x480x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 & pids+=($!)
 # A window mapped before the window manager is up may never get its frame, or be shown at all.
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep 'window id' >/dev/null && break; sleep 0.1; done
 ALSA_CONFIG_PATH="$work/asound.conf" QT_QPA_PLATFORM=xcb "$app" >/dev/null 2>&1 & pids+=($!)
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Corvane$' | head -n 1)
 [ -n "$window" ] || { echo "the dialog did not appear" >&2; exit 1; }

@@ -34,7 +34,7 @@ expect() {  # description, expected candidates (space-separated, sorted), words.
 expect_includes() {  # description, one candidate, words...
     local what=$1 candidate=$2
     shift 2
-    if ! complete_words "$@" | grep -qxF -- "$candidate"; then
+    if ! complete_words "$@" | grep -xF -- "$candidate" >/dev/null; then
         echo "FAIL: $what: '$candidate' is not offered"
         failures=$((failures + 1))
     fi

@@ -41,7 +41,7 @@ browse --window-size=1000,1400 --screenshot="$work/en.png" "file://$work/en.html
 if grep -E 'CONSOLE|net::ERR|Failed to load|Refused to' "$work/browser.log"; then
     fail "Chromium reports errors on the page (above)"
 fi
-pdfinfo "$work/en.pdf" | grep -q '^Page size:.*(A4)' || fail "the printed report is not on A4: $(pdfinfo "$work/en.pdf")"
+pdfinfo "$work/en.pdf" | grep '^Page size:.*(A4)' >/dev/null || fail "the printed report is not on A4: $(pdfinfo "$work/en.pdf")"
 text=$(pdftotext -layout "$work/en.pdf" -)
 for part in 'corvane-cli sweep: report' 'Frames decoded exactly by corvane-cli decode' 'signal-to-noise ratio' \
         'Results' '0312345678' 'stop-bits 2.00: the pass rate crosses 50 %'; do

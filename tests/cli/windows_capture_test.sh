@@ -47,7 +47,7 @@ capture_and_play() {
     "$run" "$prefix" "$exe" decode --capture 5 >"$work/out" 2>"$work/err" &
     local decoder=$! recording=no
     for _ in $(seq 100); do
-        if pactl list short source-outputs | grep -q .; then
+        if pactl list short source-outputs | grep . >/dev/null; then
             recording=yes
             break
         fi
